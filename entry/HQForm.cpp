@@ -1,0 +1,154 @@
+#include "HQForm.h"
+
+#include <DataFiles.h>
+#include <Encoding.h>
+#include <FileError.h>
+#include <LineFile.h>
+#include <Text.h>
+
+#include <array>
+
+namespace entry {
+
+namespace {
+
+constexpr std::array<const char*, 12> kMonthNames = {
+    "January", "February", "March", "April", "May", "June",
+    "July", "August", "September", "October", "November", "December",
+};
+constexpr int kFirstYear = 2016;
+constexpr int kLastYear = 2020;
+
+} // namespace
+
+HQForm::HQForm(HQControls controls, std::string dataDirectory)
+    : c_(controls)
+    , entryLogPath_(logbook::dataFilePath(dataDirectory, logbook::kEntryLogName))
+    , branchListPath_(logbook::dataFilePath(dataDirectory, logbook::kBranchListName))
+    , reasonListPath_(logbook::dataFilePath(dataDirectory, logbook::kReasonListName))
+{
+}
+
+void HQForm::Form_Load()
+{
+    // One file at a time: each is read whole and closed before the next.
+    logbook::EnsureFile(entryLogPath_);
+    c_.MLyS.addItems(logbook::ReadLines(entryLogPath_));
+    logbook::EnsureFile(branchListPath_);
+    c_.Text1.addItems(logbook::ReadLines(branchListPath_));
+    logbook::EnsureFile(reasonListPath_);
+    c_.Text2.addItems(logbook::ReadLines(reasonListPath_));
+}
+
+void HQForm::Label1_Click()
+{
+    c_.CLyS.clear();
+    for (int day = 1; day <= 31; ++day)
+        c_.CLyS.addItem((day < 10 ? "0" : "") + std::to_string(day));
+    PickStage_ = 1;
+    c_.CLyS.setVisible(true);
+}
+
+void HQForm::CLyS_Click()
+{
+    switch (PickStage_) {
+    case 1:
+        PickedDate_ = c_.CLyS.selectedText();
+        c_.CLyS.clear();
+        for (const char* month : kMonthNames)
+            c_.CLyS.addItem(month);
+        PickStage_ = 2;
+        break;
+    case 2:
+        PickedDate_ += ' ';
+        PickedDate_ += logbook::leftCharacters(c_.CLyS.selectedText(), 3);
+        c_.CLyS.clear();
+        for (int year = kFirstYear; year <= kLastYear; ++year)
+            c_.CLyS.addItem(std::to_string(year));
+        PickStage_ = 3;
+        break;
+    case 3:
+        PickedDate_ += ' ';
+        PickedDate_ += c_.CLyS.selectedText();
+        c_.CLyS.setVisible(false);
+        c_.Label1.setCaption(PickedDate_);
+        break;
+    default:
+        break;
+    }
+}
+
+void HQForm::Text1_LostFocus() { capField(c_.Text1); }
+
+void HQForm::Text2_LostFocus() { capField(c_.Text2); }
+
+void HQForm::capField(ComboBox& field)
+{
+    const std::string text = field.editText();
+    std::string capped(logbook::leftCharacters(logbook::replaceControlCharacters(text), kFieldLengthCap));
+    if (capped != text)
+        field.setEditText(capped);
+}
+
+void HQForm::Command1_Click()
+{
+    const std::string date = c_.Label1.caption();
+    // Pasted line breaks must never split a record.
+    const std::string branch = logbook::replaceControlCharacters(c_.Text1.editText());
+    const std::string reason = logbook::replaceControlCharacters(c_.Text2.editText());
+    if (reason.empty() || branch.empty() || date == kNoDateCaption)
+        return;
+
+    const std::string unstorable = logbook::unstorableCharacters(branch + reason);
+    if (!unstorable.empty()) {
+        c_.platform.showError("The entry was not saved: these characters cannot be stored in "
+                              + entryLogPath_ + ":\n" + unstorable);
+        return;
+    }
+    const std::string entryLine = logbook::composeEntryLine(date, branch, reason);
+    try {
+        logbook::AppendLine(entryLogPath_, entryLine);
+    } catch (const logbook::FileError& error) {
+        // Nothing was stored: keep the inputs so the user can try again.
+        c_.platform.showError(std::string("The entry was not saved.\n\n") + error.what());
+        return;
+    }
+    c_.MLyS.addItem(entryLine);
+
+    std::string problems = learn(c_.Text1, branchListPath_, "branch", branch);
+    problems += learn(c_.Text2, reasonListPath_, "reason", reason);
+
+    c_.Label1.setCaption(std::string(kNoDateCaption));
+    c_.Text1.setEditText("");
+    c_.Text2.setEditText("");
+    if (!problems.empty())
+        c_.platform.showError("The entry was saved." + problems);
+}
+
+bool HQForm::isKnown(ComboBox& field, const std::string& text) const
+{
+    const std::string upper = c_.platform.toUpper(text);
+    for (std::size_t i = 0, n = field.count(); i < n; ++i) {
+        if (c_.platform.toUpper(field.itemText(i)) == upper)
+            return true;
+    }
+    return false;
+}
+
+std::string HQForm::learn(ComboBox& field, const std::string& listPath, const std::string& listName,
+                          const std::string& text)
+{
+    if (isKnown(field, text))
+        return {};
+    try {
+        logbook::AppendLine(listPath, text);
+    } catch (const logbook::FileError& error) {
+        // Left out of the combo box too, so the next save tries again.
+        return "\n\nThe new " + listName + " could not be added to the " + listName + " list.\n"
+             + error.what();
+    }
+    field.addItem(text);
+    return {};
+}
+
+} // namespace entry

@@ -1,0 +1,55 @@
+#pragma once
+// The handlers of the window HQ and its form-level state, independent of any
+// window system: start-up loading, the date picker, the field length cap and
+// Save.
+
+#include "Controls.h"
+
+#include <cstdint>
+#include <string>
+
+namespace entry {
+
+// What the date label shows when no date is picked.
+inline constexpr std::string_view kNoDateCaption = "DATE";
+// Branch and reason are cut to this many characters when the field is left.
+inline constexpr std::size_t kFieldLengthCap = 16;
+
+class HQForm {
+public:
+    HQForm(HQControls controls, std::string dataDirectory);
+
+    // Creates missing data files and fills MLyS, Text1 and Text2 from them.
+    // Throws logbook::FileError; the caller reports it and ends the program.
+    void Form_Load();
+
+    void Label1_Click();
+    void CLyS_Click();
+    void Text1_LostFocus();
+    void Text2_LostFocus();
+    void Command1_Click();
+
+    std::uint8_t PickStage() const { return PickStage_; }
+    const std::string& PickedDate() const { return PickedDate_; }
+
+    const std::string& entryLogPath() const { return entryLogPath_; }
+    const std::string& branchListPath() const { return branchListPath_; }
+    const std::string& reasonListPath() const { return reasonListPath_; }
+
+private:
+    void capField(ComboBox& field);
+    bool isKnown(ComboBox& field, const std::string& text) const;
+    // Adds a new branch or reason to its list file and combo box; returns a
+    // message for the user when the list file could not be written.
+    std::string learn(ComboBox& field, const std::string& listPath, const std::string& listName,
+                      const std::string& text);
+
+    HQControls c_;
+    std::string entryLogPath_;
+    std::string branchListPath_;
+    std::string reasonListPath_;
+    std::uint8_t PickStage_ = 0;
+    std::string PickedDate_;
+};
+
+} // namespace entry

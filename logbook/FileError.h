@@ -1,0 +1,28 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace logbook {
+
+// A data file that could not be created, opened, read or written. The message
+// names the file and the system's reason, ready to show to the user.
+class FileError : public std::runtime_error {
+public:
+    enum class Action { Open, Read, Write };
+
+    FileError(Action action, std::string path, int systemError);
+
+    Action action() const { return action_; }
+    const std::string& path() const { return path_; }
+    int systemError() const { return systemError_; }
+    // The operating system's own wording, e.g. "No space left on device".
+    std::string reason() const;
+
+private:
+    Action action_;
+    std::string path_;
+    int systemError_;
+};
+
+} // namespace logbook

@@ -1,0 +1,26 @@
+#pragma once
+// The three operations on a data file. Each opens the file, does its work and
+// closes it again before returning, so no file ever stays open. Failures throw
+// FileError naming the file and the system's reason.
+
+#include "LineList.h"
+
+#include <string>
+#include <string_view>
+
+namespace logbook {
+
+// Creates the file empty when it is missing, leaves it unchanged otherwise.
+// Opens it for appending, so a file that may not be written fails here.
+void EnsureFile(const std::string& path);
+
+// All lines of the file, each without its line end.
+LineList ReadLines(const std::string& path);
+
+// Appends `text` and CR LF in one write and flushes it to stable storage
+// before returning. If the file's last line lacks a line end, that line is
+// ended first so the two records never run together. On failure the file is
+// left as it was: no partial line stays behind.
+void AppendLine(const std::string& path, std::string_view text);
+
+} // namespace logbook

@@ -1,0 +1,238 @@
+#include "LineFile.h"
+#include "DataFiles.h"
+#include "Encoding.h"
+#include "Faults.h"
+#include "FileError.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace logbook {
+
+namespace {
+
+using faults::Step;
+using Action = FileError::Action;
+
+// Each wrapper first asks the fault seam, then makes the real call.
+bool injected(Step step, const std::string& path)
+{
+    if (int error = faults::check(step, path).error) {
+        errno = error;
+        return true;
+    }
+    return false;
+}
+
+int openFile(const std::string& path, int flags, Step step = Step::Open)
+{
+    if (injected(step, path))
+        return -1;
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+int closeFile(int fd, const std::string& path)
+{
+    int rc = ::close(fd);
+    if (injected(Step::Close, path))
+        return -1;
+    // After EINTR the descriptor is gone on Linux; do not close it twice.
+    return rc < 0 && errno != EINTR ? -1 : 0;
+}
+
+// Closes after a failure, keeping the errno of the failure.
+void closeQuietly(int fd)
+{
+    int saved = errno;
+    ::close(fd);
+    errno = saved;
+}
+
+// fsync of the folder, so a newly created file survives a power cut.
+bool syncDirectoryOf(const std::string& path)
+{
+    std::string directory = parentDirectory(path);
+    if (injected(Step::SyncDirectory, path))
+        return false;
+    int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int rc = ::fsync(fd);
+    closeQuietly(fd);
+    // Some file systems cannot sync a folder; that is no failure of ours.
+    return rc == 0 || errno == EINVAL || errno == EROFS;
+}
+
+// Opens for appending, creating the file when missing. `created` tells
+// whether this call made it.
+int openForAppend(const std::string& path, int access, bool& created)
+{
+    created = false;
+    int fd = openFile(path, access | O_APPEND);
+    if (fd >= 0 || errno != ENOENT)
+        return fd;
+    fd = openFile(path, access | O_APPEND | O_CREAT | O_EXCL, Step::Create);
+    if (fd >= 0) {
+        created = true;
+        return fd;
+    }
+    if (errno == EEXIST) // another instance made it just now
+        return openFile(path, access | O_APPEND);
+    return -1;
+}
+
+// An advisory lock for the length of one append, so two instances (also on
+// other machines sharing the folder) never interleave. Where the file system
+// has no locks the append goes ahead unlocked.
+void lockForAppend(int fd, const std::string& path)
+{
+    if (injected(Step::Lock, path))
+        return;
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    while (::fcntl(fd, F_SETLKW, &lock) < 0 && errno == EINTR) {
+    }
+}
+
+bool writeAll(int fd, const std::string& path, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        faults::Action fault = faults::check(Step::Write, path);
+        if (fault.error) {
+            errno = fault.error;
+            return false;
+        }
+        std::size_t chunk = size;
+        if (fault.maxBytes >= 0 && static_cast<std::size_t>(fault.maxBytes) < chunk)
+            chunk = static_cast<std::size_t>(fault.maxBytes);
+        ssize_t written = chunk == 0 ? 0 : ::write(fd, data, chunk);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (written == 0) { // a device that takes nothing is full
+            errno = ENOSPC;
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool lastByteIsLineEnd(int fd, off_t size)
+{
+    char last = 0;
+    ssize_t got;
+    do {
+        got = ::pread(fd, &last, 1, size - 1);
+    } while (got < 0 && errno == EINTR);
+    return got != 1 || last == '\n' || last == '\r';
+}
+
+} // namespace
+
+void EnsureFile(const std::string& path)
+{
+    bool created = false;
+    int fd = openForAppend(path, O_WRONLY, created);
+    if (fd < 0)
+        throw FileError(Action::Open, path, errno);
+    if (created && !syncDirectoryOf(path)) {
+        closeQuietly(fd);
+        throw FileError(Action::Write, path, errno);
+    }
+    if (closeFile(fd, path) < 0)
+        throw FileError(Action::Write, path, errno);
+}
+
+LineList ReadLines(const std::string& path)
+{
+    int fd = openFile(path, O_RDONLY);
+    if (fd < 0)
+        throw FileError(Action::Open, path, errno);
+    struct stat info {};
+    if (injected(Step::Stat, path) || ::fstat(fd, &info) < 0) {
+        closeQuietly(fd);
+        throw FileError(Action::Read, path, errno);
+    }
+    // The file may grow while we read (another instance saving); read to its
+    // end whatever size fstat gave.
+    std::size_t capacity = static_cast<std::size_t>(info.st_size) + 1;
+    auto bytes = std::make_unique_for_overwrite<char[]>(capacity);
+    std::size_t size = 0;
+    for (;;) {
+        if (size == capacity) {
+            std::size_t grown = capacity * 2;
+            auto bigger = std::make_unique_for_overwrite<char[]>(grown);
+            std::copy(bytes.get(), bytes.get() + size, bigger.get());
+            bytes = std::move(bigger);
+            capacity = grown;
+        }
+        if (injected(Step::Read, path)) {
+            closeQuietly(fd);
+            throw FileError(Action::Read, path, errno);
+        }
+        ssize_t got = ::read(fd, bytes.get() + size, capacity - size);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            closeQuietly(fd);
+            throw FileError(Action::Read, path, errno);
+        }
+        if (got == 0)
+            break;
+        size += static_cast<std::size_t>(got);
+    }
+    if (closeFile(fd, path) < 0)
+        throw FileError(Action::Read, path, errno);
+    return LineList(std::move(bytes), size);
+}
+
+void AppendLine(const std::string& path, std::string_view text)
+{
+    bool created = false;
+    // Read access too, to see whether the last line has its line end.
+    int fd = openForAppend(path, O_RDWR, created);
+    if (fd < 0)
+        throw FileError(Action::Open, path, errno);
+    lockForAppend(fd, path);
+
+    struct stat info {};
+    if (injected(Step::Stat, path) || ::fstat(fd, &info) < 0) {
+        closeQuietly(fd);
+        throw FileError(Action::Write, path, errno);
+    }
+    const off_t sizeBefore = info.st_size;
+
+    std::string record;
+    if (sizeBefore > 0 && !lastByteIsLineEnd(fd, sizeBefore))
+        record = "\r\n";
+    record += fileBytesFromText(text);
+    record += "\r\n";
+
+    bool stored = writeAll(fd, path, record.data(), record.size())
+               && !injected(Step::Sync, path) && ::fdatasync(fd) == 0
+               && (!created || syncDirectoryOf(path));
+    if (!stored) {
+        // Take back whatever part of the record reached the file, so a
+        // failed save leaves no partial or unconfirmed line behind.
+        int error = errno;
+        if (!injected(Step::Truncate, path))
+            (void)::ftruncate(fd, sizeBefore);
+        ::close(fd);
+        throw FileError(Action::Write, path, error);
+    }
+    if (closeFile(fd, path) < 0)
+        throw FileError(Action::Write, path, errno);
+}
+
+} // namespace logbook

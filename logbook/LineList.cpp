@@ -1,0 +1,65 @@
+#include "LineList.h"
+#include "Encoding.h"
+
+#include <cstring>
+
+namespace logbook {
+
+LineList::LineList(std::unique_ptr<char[]> bytes, std::size_t size)
+    : bytes_(std::move(bytes))
+    , size_(size)
+{
+    if (size_ == 0)
+        return;
+    const char* data = bytes_.get();
+    const char* end = data + size_;
+    starts_.reserve(size_ / 48 + 2);
+    starts_.push_back(0);
+    const char* p = data;
+    while (p < end) {
+        const auto* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+        const char* segmentEnd = lf ? lf : end;
+        // A lone CR ends a line as well; CR LF counts once.
+        for (const char* cr = static_cast<const char*>(std::memchr(p, '\r', segmentEnd - p)); cr;
+             cr = static_cast<const char*>(std::memchr(cr + 1, '\r', segmentEnd - cr - 1))) {
+            if (cr + 1 == lf)
+                break;
+            starts_.push_back(cr + 1 - data);
+            if (cr + 1 >= segmentEnd)
+                break;
+        }
+        if (!lf)
+            break;
+        p = lf + 1;
+        starts_.push_back(p - data);
+    }
+    if (starts_.back() != size_)
+        starts_.push_back(size_);
+}
+
+LineList LineList::fromBytes(std::string_view bytes)
+{
+    auto copy = std::make_unique_for_overwrite<char[]>(bytes.size());
+    if (!bytes.empty())
+        std::memcpy(copy.get(), bytes.data(), bytes.size());
+    return LineList(std::move(copy), bytes.size());
+}
+
+std::string_view LineList::bytesAt(std::size_t index) const
+{
+    std::size_t begin = starts_[index];
+    std::size_t end = starts_[index + 1];
+    const char* data = bytes_.get();
+    if (end > begin && data[end - 1] == '\n')
+        --end;
+    if (end > begin && data[end - 1] == '\r')
+        --end;
+    return {data + begin, end - begin};
+}
+
+std::string LineList::textAt(std::size_t index) const
+{
+    return textFromFileBytes(bytesAt(index));
+}
+
+} // namespace logbook

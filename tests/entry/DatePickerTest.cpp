@@ -1,0 +1,98 @@
+#include <MemoryControls.h>
+#include <TempDir.h>
+
+#include <gtest/gtest.h>
+
+using testing_support::MemoryWindow;
+using testing_support::TempDir;
+using Items = std::vector<std::string>;
+
+class DatePicker : public ::testing::Test {
+protected:
+    TempDir dir;
+    MemoryWindow w{dir.str()};
+
+    void choose(const std::string& item)
+    {
+        w.CLyS.select(item);
+        w.form.CLyS_Click();
+    }
+};
+
+TEST_F(DatePicker, StartsWithNothingPicked)
+{
+    EXPECT_EQ(w.form.PickStage(), 0);
+    EXPECT_EQ(w.form.PickedDate(), "");
+    w.form.CLyS_Click(); // stage 0: nothing happens
+    EXPECT_EQ(w.form.PickStage(), 0);
+    EXPECT_FALSE(w.CLyS.visible);
+}
+
+TEST_F(DatePicker, ThreeChoicesComposeTheDate)
+{
+    w.form.Label1_Click();
+    EXPECT_TRUE(w.CLyS.visible);
+    EXPECT_EQ(w.form.PickStage(), 1);
+    ASSERT_EQ(w.CLyS.items.size(), 31u);
+    EXPECT_EQ(w.CLyS.items.front(), "01");
+    EXPECT_EQ(w.CLyS.items[8], "09");
+    EXPECT_EQ(w.CLyS.items[9], "10");
+    EXPECT_EQ(w.CLyS.items.back(), "31");
+    EXPECT_FALSE(w.CLyS.selected);
+
+    choose("07");
+    EXPECT_EQ(w.form.PickedDate(), "07");
+    EXPECT_EQ(w.form.PickStage(), 2);
+    EXPECT_EQ(w.CLyS.items, (Items{"January", "February", "March", "April", "May", "June", "July",
+                                   "August", "September", "October", "November", "December"}));
+    EXPECT_FALSE(w.CLyS.selected);
+    EXPECT_EQ(w.Label1.text, "DATE"); // the caption changes only with the year
+
+    choose("March");
+    EXPECT_EQ(w.form.PickedDate(), "07 Mar");
+    EXPECT_EQ(w.form.PickStage(), 3);
+    EXPECT_EQ(w.CLyS.items, (Items{"2016", "2017", "2018", "2019", "2020"}));
+    EXPECT_TRUE(w.CLyS.visible);
+    EXPECT_EQ(w.Label1.text, "DATE");
+
+    choose("2016");
+    EXPECT_EQ(w.form.PickedDate(), "07 Mar 2016");
+    EXPECT_EQ(w.Label1.text, "07 Mar 2016");
+    EXPECT_FALSE(w.CLyS.visible);
+    EXPECT_EQ(w.form.PickStage(), 3);
+}
+
+TEST_F(DatePicker, NoCalendarCheckAndMayIsThreeLetters)
+{
+    w.pickDate("31", "February", "2019");
+    EXPECT_EQ(w.Label1.text, "31 Feb 2019");
+    w.pickDate("01", "May", "2020");
+    EXPECT_EQ(w.Label1.text, "01 May 2020");
+}
+
+TEST_F(DatePicker, ClickingTheLabelMidwayStartsOver)
+{
+    w.pickDate("05", "June", "2017");
+    w.form.Label1_Click();
+    choose("12");
+    choose("August");
+    w.form.Label1_Click(); // back to the days from the year list
+    EXPECT_EQ(w.form.PickStage(), 1);
+    EXPECT_EQ(w.CLyS.items.size(), 31u);
+    EXPECT_EQ(w.Label1.text, "05 Jun 2017"); // still the earlier date
+    choose("28");
+    EXPECT_EQ(w.form.PickedDate(), "28"); // the partial date is discarded
+    choose("December");
+    choose("2020");
+    EXPECT_EQ(w.Label1.text, "28 Dec 2020");
+}
+
+TEST_F(DatePicker, StageStaysThreeAfterTheYear)
+{
+    // Unreachable from the window, where the list is hidden by then: a
+    // further year choice appends once more instead of starting over.
+    w.pickDate("02", "January", "2018");
+    EXPECT_EQ(w.Label1.text, "02 Jan 2018");
+    choose("2019");
+    EXPECT_EQ(w.Label1.text, "02 Jan 2018 2019");
+}

@@ -1,0 +1,62 @@
+#include <FileError.h>
+#include <MemoryControls.h>
+#include <TempDir.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using testing_support::MemoryWindow;
+using testing_support::TempDir;
+using Items = std::vector<std::string>;
+
+TEST(FormLoad, FirstStartCreatesThreeEmptyFiles)
+{
+    TempDir dir;
+    MemoryWindow w(dir.str());
+    w.form.Form_Load();
+    for (const char* name : {"TOLM.LyS", "Branch.LyS", "Reason.LyS"}) {
+        ASSERT_TRUE(dir.exists(name)) << name;
+        EXPECT_EQ(dir.read(name), "") << name;
+    }
+    EXPECT_TRUE(w.MLyS.items.empty());
+    EXPECT_TRUE(w.Text1.items.empty());
+    EXPECT_TRUE(w.Text2.items.empty());
+}
+
+TEST(FormLoad, FillsTheListsInFileOrderAndTouchesNothingElse)
+{
+    TempDir dir;
+    const std::string line1 = "07 Mar 2016  Main             Audit" + std::string(25, ' ');
+    const std::string longLine = line1 + " and more than sixty characters";
+    dir.write("TOLM.LyS", line1 + "\r\n" + longLine + "\r\n" + line1);
+    dir.write("Branch.LyS", "Main\r\nMain\r\nA branch longer than sixteen\r\n");
+    dir.write("Reason.LyS", "\r\n");
+    MemoryWindow w(dir.str());
+    w.Text1.text = "typed";
+    w.form.Form_Load();
+    EXPECT_EQ(w.MLyS.items, (Items{line1, longLine, line1}));
+    EXPECT_EQ(w.Text1.items, (Items{"Main", "Main", "A branch longer than sixteen"}));
+    EXPECT_EQ(w.Text2.items, Items{""});
+    EXPECT_EQ(w.Text1.text, "typed");
+    EXPECT_EQ(w.Label1.text, "DATE");
+    EXPECT_TRUE(w.CLyS.items.empty());
+    EXPECT_FALSE(w.CLyS.visible);
+    EXPECT_EQ(dir.read("TOLM.LyS"), line1 + "\r\n" + longLine + "\r\n" + line1); // nothing rewritten
+}
+
+TEST(FormLoad, AFailingFileStopsLoadingAndKeepsWhatCameBefore)
+{
+    TempDir dir;
+    dir.write("TOLM.LyS", "entry\r\n");
+    std::filesystem::create_directory(dir.path() / "Branch.LyS");
+    MemoryWindow w(dir.str());
+    try {
+        w.form.Form_Load();
+        FAIL() << "no error";
+    } catch (const logbook::FileError& error) {
+        EXPECT_EQ(error.path(), dir.file("Branch.LyS"));
+    }
+    EXPECT_EQ(dir.read("TOLM.LyS"), "entry\r\n");
+    EXPECT_FALSE(dir.exists("Reason.LyS")); // never reached
+}

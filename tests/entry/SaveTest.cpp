@@ -1,0 +1,220 @@
+#include <FileError.h>
+#include <Faults.h>
+#include <MemoryControls.h>
+#include <TempDir.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+
+using testing_support::MemoryWindow;
+using testing_support::TempDir;
+using Items = std::vector<std::string>;
+
+namespace {
+const std::string kWorkedExample = "07 Mar 2016  Main             Audit" + std::string(25, ' ');
+} // namespace
+
+class Save : public ::testing::Test {
+protected:
+    TempDir dir;
+    MemoryWindow w{dir.str()};
+
+    void SetUp() override { w.form.Form_Load(); }
+    void TearDown() override { logbook::faults::setHook({}); }
+
+    void type(const std::string& branch, const std::string& reason)
+    {
+        w.Text1.text = branch;
+        w.form.Text1_LostFocus();
+        w.Text2.text = reason;
+        w.form.Text2_LostFocus();
+    }
+    void saveEntry(const std::string& branch, const std::string& reason)
+    {
+        w.pickDate("07", "March", "2016");
+        type(branch, reason);
+        w.form.Command1_Click();
+    }
+    void failStep(logbook::faults::Step failing, const std::string& fileName, int error)
+    {
+        logbook::faults::setHook([=](logbook::faults::Step step, std::string_view path) {
+            bool hit = step == failing && path.ends_with(fileName);
+            return hit ? logbook::faults::Action{error} : logbook::faults::Action{};
+        });
+    }
+};
+
+TEST_F(Save, WorkedExampleToTheByte)
+{
+    saveEntry("Main", "Audit");
+    EXPECT_EQ(dir.read("TOLM.LyS"), kWorkedExample + "\r\n");
+    EXPECT_EQ(dir.read("Branch.LyS"), "Main\r\n");
+    EXPECT_EQ(dir.read("Reason.LyS"), "Audit\r\n");
+    EXPECT_EQ(w.MLyS.items, Items{kWorkedExample});
+    EXPECT_EQ(w.Text1.items, Items{"Main"});
+    EXPECT_EQ(w.Text2.items, Items{"Audit"});
+    // Inputs reset, picker state untouched.
+    EXPECT_EQ(w.Label1.text, "DATE");
+    EXPECT_EQ(w.Text1.text, "");
+    EXPECT_EQ(w.Text2.text, "");
+    EXPECT_EQ(w.form.PickStage(), 3);
+    EXPECT_EQ(w.form.PickedDate(), "07 Mar 2016");
+    EXPECT_TRUE(w.platform.errors.empty());
+}
+
+TEST_F(Save, GuardIgnoresMissingInputSilently)
+{
+    type("Main", "Audit");
+    w.form.Command1_Click(); // no date
+    w.Label1.text = "Date";   // not exactly "DATE": passes
+    w.Text1.text = "";
+    w.form.Command1_Click(); // no branch
+    w.Text1.text = "Main";
+    w.Text2.text = "";
+    w.form.Command1_Click(); // no reason
+    EXPECT_EQ(dir.read("TOLM.LyS"), "");
+    EXPECT_TRUE(w.MLyS.items.empty());
+    EXPECT_EQ(w.Label1.text, "Date");
+    EXPECT_EQ(w.Text1.text, "Main");
+    EXPECT_TRUE(w.platform.errors.empty());
+
+    w.Text2.text = "x";
+    w.form.Command1_Click();
+    EXPECT_EQ(w.MLyS.items.size(), 1u);
+}
+
+TEST_F(Save, FieldsOfSpacesAreSavedAndLearned)
+{
+    saveEntry(" ", "   ");
+    EXPECT_EQ(w.MLyS.items, Items{"07 Mar 2016  " + std::string(16, ' ') + " " + std::string(30, ' ')});
+    EXPECT_EQ(w.Text1.items, Items{" "});
+    EXPECT_EQ(dir.read("Reason.LyS"), "   \r\n");
+}
+
+TEST_F(Save, FullWidthBranchShortReasonAndNonAsciiText)
+{
+    saveEntry("ABCDEFGHIJKLMNOP", "R");
+    saveEntry("Zürich", "Prüfung");
+    EXPECT_EQ(w.MLyS.items[0], "07 Mar 2016  ABCDEFGHIJKLMNOP R" + std::string(29, ' '));
+    EXPECT_EQ(w.MLyS.items[1], "07 Mar 2016  Zürich           Prüfung" + std::string(23, ' '));
+    EXPECT_EQ(dir.read("TOLM.LyS"), w.MLyS.items[0] + "\r\n" + w.MLyS.items[1] + "\r\n");
+}
+
+TEST_F(Save, KnownCheckIgnoresLetterCaseByTheLocalesRules)
+{
+    saveEntry("Head Office", "Audit");
+    saveEntry("HEAD OFFICE", "audit");
+    saveEntry("Île-de-France", "Проверка");
+    saveEntry("ÎLE-DE-FRANCE", "ПРОВЕРКА");
+    EXPECT_EQ(w.Text1.items, (Items{"Head Office", "Île-de-France"}));
+    EXPECT_EQ(w.Text2.items, (Items{"Audit", "Проверка"}));
+    EXPECT_EQ(dir.read("Branch.LyS"), "Head Office\r\nÎle-de-France\r\n");
+    // The entry line keeps the letter case as typed.
+    EXPECT_EQ(w.MLyS.items[1].substr(13, 11), "HEAD OFFICE");
+}
+
+TEST_F(Save, TrailingSpaceMakesANewBranchAndDuplicatesAreKept)
+{
+    saveEntry("Main", "Audit");
+    saveEntry("Main ", "Audit");
+    saveEntry("Main", "Audit");
+    EXPECT_EQ(w.Text1.items, (Items{"Main", "Main "}));
+    EXPECT_EQ(w.MLyS.items[0], w.MLyS.items[2]);
+    EXPECT_EQ(w.MLyS.items.size(), 3u);
+}
+
+TEST_F(Save, OnlyTheComboBoxsCurrentItemsCount)
+{
+    dir.write("Branch.LyS", "Main\r\n"); // written after loading: not known
+    saveEntry("main", "Audit");
+    EXPECT_EQ(dir.read("Branch.LyS"), "Main\r\nmain\r\n");
+    EXPECT_EQ(w.Text1.items, Items{"main"});
+}
+
+TEST_F(Save, CapCutsToSixteenCharactersOnFocusLoss)
+{
+    w.Text1.text = "ABCDEFGHIJKLMNOP";
+    w.form.Text1_LostFocus();
+    EXPECT_EQ(w.Text1.text, "ABCDEFGHIJKLMNOP");
+    w.Text1.text = "ABCDEFGHIJKLMNOPQ";
+    w.form.Text1_LostFocus();
+    EXPECT_EQ(w.Text1.text, "ABCDEFGHIJKLMNOP");
+    w.Text2.text = "Überprüfung der Bücher"; // reason is cut to 16 as well
+    w.form.Text2_LostFocus();
+    EXPECT_EQ(w.Text2.text, "Überprüfung der ");
+    w.Text2.text = "😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀";
+    w.form.Text2_LostFocus();
+    EXPECT_EQ(w.Text2.text, "😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀");
+    // Items keep their full length.
+    w.Text1.items = {"A very long branch name"};
+    w.form.Text1_LostFocus();
+    EXPECT_EQ(w.Text1.items, Items{"A very long branch name"});
+}
+
+TEST_F(Save, PastedLineBreaksNeverSplitARecord)
+{
+    w.pickDate("01", "January", "2020");
+    w.Text1.text = "Head\r\nOffice";
+    w.Text2.text = "a\nb\tc";
+    w.form.Command1_Click(); // without the focus loss: the save cleans up as well
+    EXPECT_EQ(w.MLyS.items, Items{"01 Jan 2020  Head  Office     a b c" + std::string(25, ' ')});
+    EXPECT_EQ(dir.read("Branch.LyS"), "Head  Office\r\n");
+    EXPECT_EQ(dir.read("Reason.LyS"), "a b c\r\n");
+
+    w.Text1.text = "\r\n";
+    w.form.Text1_LostFocus();
+    EXPECT_EQ(w.Text1.text, "  ");
+}
+
+TEST_F(Save, OverLongFieldsReachingSaveAreCutInTheEntryLine)
+{
+    w.pickDate("01", "January", "2020");
+    w.Text1.text = std::string(20, 'b');
+    w.Text2.text = std::string(35, 'r');
+    w.form.Command1_Click();
+    EXPECT_EQ(w.MLyS.items, Items{"01 Jan 2020  " + std::string(16, 'b') + " " + std::string(30, 'r')});
+}
+
+TEST_F(Save, FailedEntryLogKeepsEverythingForARetry)
+{
+    for (auto step : {logbook::faults::Step::Open, logbook::faults::Step::Write, logbook::faults::Step::Sync}) {
+        failStep(step, "TOLM.LyS", ENOSPC);
+        saveEntry("Main", "Audit");
+        ASSERT_EQ(w.platform.errors.size(), 1u);
+        EXPECT_NE(w.platform.errors[0].find(dir.file("TOLM.LyS")), std::string::npos);
+        EXPECT_NE(w.platform.errors[0].find("No space left on device"), std::string::npos);
+        EXPECT_EQ(dir.read("TOLM.LyS"), "");
+        EXPECT_EQ(dir.read("Branch.LyS"), "");
+        EXPECT_TRUE(w.MLyS.items.empty());
+        EXPECT_TRUE(w.Text1.items.empty());
+        EXPECT_EQ(w.Label1.text, "07 Mar 2016");
+        EXPECT_EQ(w.Text1.text, "Main");
+        EXPECT_EQ(w.Text2.text, "Audit");
+        w.platform.errors.clear();
+    }
+    logbook::faults::setHook({});
+    w.form.Command1_Click();
+    EXPECT_EQ(dir.read("TOLM.LyS"), kWorkedExample + "\r\n");
+    EXPECT_TRUE(w.platform.errors.empty());
+}
+
+TEST_F(Save, FailedBranchListKeepsTheEntryAndRetriesTheBranchLater)
+{
+    failStep(logbook::faults::Step::Write, "Branch.LyS", EIO);
+    saveEntry("Main", "Audit");
+    EXPECT_EQ(dir.read("TOLM.LyS"), kWorkedExample + "\r\n");
+    EXPECT_EQ(w.MLyS.items.size(), 1u);
+    EXPECT_TRUE(w.Text1.items.empty());
+    EXPECT_EQ(w.Text2.items, Items{"Audit"}); // the reason is still learned
+    ASSERT_EQ(w.platform.errors.size(), 1u);
+    EXPECT_NE(w.platform.errors[0].find("branch list"), std::string::npos);
+    EXPECT_NE(w.platform.errors[0].find(dir.file("Branch.LyS")), std::string::npos);
+    EXPECT_EQ(w.Label1.text, "DATE"); // the entry is saved, so the inputs reset
+
+    logbook::faults::setHook({});
+    saveEntry("Main", "Audit");
+    EXPECT_EQ(dir.read("Branch.LyS"), "Main\r\n");
+    EXPECT_EQ(w.Text1.items, Items{"Main"});
+}
