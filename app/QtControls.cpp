@@ -1,0 +1,58 @@
+#include "QtControls.h"
+#include "ClickableLabel.h"
+#include "LineListModel.h"
+#include "ListBoxView.h"
+
+#include <QComboBox>
+#include <QLocale>
+
+void QtListBox::clear() { view_->clearItems(); }
+
+void QtListBox::addItem(const std::string& text) { view_->addItem(text); }
+
+void QtListBox::addItems(logbook::LineList lines) { view_->addItems(std::move(lines)); }
+
+std::string QtListBox::selectedText() const { return view_->selectedText(); }
+
+void QtListBox::setVisible(bool visible) { view_->setVisible(visible); }
+
+std::string QtComboBox::editText() const { return combo_->currentText().toStdString(); }
+
+void QtComboBox::setEditText(const std::string& text) { combo_->setEditText(QString::fromStdString(text)); }
+
+template<typename Add> void QtComboBox::keepingEditText(Add add)
+{
+    // A combo box that gets its first items selects the first one, which
+    // would put it into the edit field.
+    const QString typed = combo_->currentText();
+    add();
+    if (combo_->currentIndex() != -1 || combo_->currentText() != typed) {
+        combo_->setCurrentIndex(-1);
+        combo_->setEditText(typed);
+    }
+}
+
+void QtComboBox::addItem(const std::string& text)
+{
+    keepingEditText([&] { items_->append(text); });
+}
+
+void QtComboBox::addItems(logbook::LineList lines)
+{
+    keepingEditText([&] { items_->appendLines(std::move(lines)); });
+}
+
+std::size_t QtComboBox::count() const { return static_cast<std::size_t>(items_->rowCount()); }
+
+std::string QtComboBox::itemText(std::size_t index) const { return items_->text(static_cast<int>(index)); }
+
+std::string QtLabel::caption() const { return label_->text().toStdString(); }
+
+void QtLabel::setCaption(const std::string& caption) { label_->setText(QString::fromStdString(caption)); }
+
+std::string QtPlatform::toUpper(std::string_view text) const
+{
+    return QLocale::system().toUpper(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))).toStdString();
+}
+
+void QtPlatform::showError(const std::string& message) { report_(QString::fromStdString(message)); }

@@ -1,0 +1,66 @@
+#pragma once
+// The control operations of the handlers, carried out on Qt widgets.
+
+#include <Controls.h>
+
+#include <QString>
+
+#include <functional>
+
+class ClickableLabel;
+class LineListModel;
+class ListBoxView;
+class QComboBox;
+
+class QtListBox : public entry::ListBox {
+public:
+    explicit QtListBox(ListBoxView* view) : view_(view) {}
+    void clear() override;
+    void addItem(const std::string& text) override;
+    void addItems(logbook::LineList lines) override;
+    std::string selectedText() const override;
+    void setVisible(bool visible) override;
+
+private:
+    ListBoxView* view_;
+};
+
+class QtComboBox : public entry::ComboBox {
+public:
+    QtComboBox(QComboBox* combo, LineListModel* items) : combo_(combo), items_(items) {}
+    std::string editText() const override;
+    void setEditText(const std::string& text) override;
+    void addItem(const std::string& text) override;
+    void addItems(logbook::LineList lines) override;
+    std::size_t count() const override;
+    std::string itemText(std::size_t index) const override;
+
+private:
+    // Adding items must not change what the user typed.
+    template<typename Add> void keepingEditText(Add add);
+
+    QComboBox* combo_;
+    LineListModel* items_;
+};
+
+class QtLabel : public entry::Label {
+public:
+    explicit QtLabel(ClickableLabel* label) : label_(label) {}
+    std::string caption() const override;
+    void setCaption(const std::string& caption) override;
+
+private:
+    ClickableLabel* label_;
+};
+
+class QtPlatform : public entry::Platform {
+public:
+    using ErrorReporter = std::function<void(const QString& message)>;
+    explicit QtPlatform(ErrorReporter report) : report_(std::move(report)) {}
+    std::string toUpper(std::string_view text) const override;
+    void showError(const std::string& message) override;
+    void setErrorReporter(ErrorReporter report) { report_ = std::move(report); }
+
+private:
+    ErrorReporter report_;
+};
