@@ -11,7 +11,6 @@ ListBoxView::ListBoxView(QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!updating_ && selectionModel()->hasSelection())
             emit userSelected();

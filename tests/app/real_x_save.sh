@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Drives the real program on a real X server with real pointer clicks and
 # key presses: the field length cap relies on focus order under a window
-# system, which only a real one shows. Usage: real_x_test.sh PATH/TO/tolmarin
+# system, which only a real one shows. Usage: real_x_save.sh PATH/TO/tolmarin
 set -euo pipefail
 
 program=$1
