@@ -8,6 +8,8 @@ want=(
     g++-mingw-w64-i686   # the 32-bit cross compiler, linker and windres
     googletest           # gtest sources, cross-compiled with the tests
     wine wine32          # runs the tests; wine32 needs the i386 architecture
+    fonts-wine           # Wine's own fonts: Marlett for the caption buttons, MS Sans Serif
+    fonts-liberation     # Liberation Mono where "Courier New" is asked for
     xvfb xauth           # a headless display for the window's tests
     xdotool              # real X mouse clicks
 )
