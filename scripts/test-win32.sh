@@ -15,13 +15,8 @@ if [ "${1:-}" = --under-xvfb ]; then
     # Second stage, on the display that xvfb-run made.
     build=$2
     export WINEPREFIX="$build/wineprefix"
-    wineserver -k 2>/dev/null || true
-    rm -rf "$WINEPREFIX"
     echo "Preparing a Wine prefix (the first start takes a few seconds)"
-    wineboot -i >/dev/null 2>&1
-    # No window manager on this display: Wine draws the window frames itself.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-    wineserver -w
+    "$(dirname "$0")/wine-prefix-win32.sh"
     # One wine server for the whole run: each test then starts in well under
     # a second instead of bringing up Wine's services again.
     wineserver -p

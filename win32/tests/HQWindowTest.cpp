@@ -445,3 +445,20 @@ TEST_F(Window, StartUpFailureIsReportedAndTheWindowNeverShows)
     EXPECT_FALSE(::IsWindowVisible(hq->hwnd()));
     EXPECT_FALSE(dir.exists("Reason.LyS"));
 }
+
+TEST_F(Window, DefaultFontIsBold)
+{
+    open();
+    for (ControlId id : {CLyS, Command1, Text1, Frame1}) {
+        HDC dc = ::GetDC(c(id));
+        HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(c(id), WM_GETFONT, 0, 0)));
+        TEXTMETRICW metrics;
+        ::GetTextMetricsW(dc, &metrics);
+        wchar_t face[LF_FACESIZE] = {};
+        ::GetTextFaceW(dc, LF_FACESIZE, face);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(c(id), dc);
+        EXPECT_EQ(metrics.tmWeight, FW_BOLD) << layoutOf(id).name << " face " << toUtf8(face);
+        EXPECT_EQ(std::wstring(face), L"MS Sans Serif");
+    }
+}
