@@ -51,4 +51,4 @@ cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTOLMARIN_QT=O
 cmake --build "$build" -j "$jobs"
 
 unset DISPLAY
-exec xvfb-run -a -s "-screen 0 1024x768x24" "$root/scripts/test-win32.sh" --under-xvfb "$build"
+exec xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/test-win32.sh" --under-xvfb "$build"

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 using namespace win32ui;
@@ -104,6 +105,35 @@ TEST_F(Window, GeometryAt96DpiIsTheTableInPixels)
     EXPECT_EQ(textOf(c(Text1)), L"");
     EXPECT_FALSE(::IsWindowVisible(c(CLyS)));
     EXPECT_TRUE(::IsWindowVisible(c(MLyS)));
+}
+
+// Run once more by high-dpi.sh in a Wine prefix set to 144 DPI.
+TEST_F(Window, GeometryFollowsTheRealDpi)
+{
+    open();
+    if (const char* expected = std::getenv("TOLMARIN_TEST_DPI"))
+        ASSERT_EQ(hq->dpiX(), std::atoi(expected));
+    const int dpiX = hq->dpiX(), dpiY = hq->dpiY();
+    RECT client;
+    ::GetClientRect(hq->hwnd(), &client);
+    EXPECT_EQ(client.right, twipsToPixels(kClientWidthTwips, dpiX));
+    EXPECT_EQ(client.bottom, twipsToPixels(kClientHeightTwips, dpiY));
+    for (const ControlLayout& layout : kControls) {
+        RECT rect;
+        ::GetWindowRect(c(layout.id), &rect);
+        ::MapWindowPoints(nullptr, ::GetParent(c(layout.id)), reinterpret_cast<POINT*>(&rect), 2);
+        const PixelRect got{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+        EXPECT_EQ(got, toPixels(layout, dpiX, dpiY)) << layout.name << " at " << got.left << "," << got.top
+                                                     << " size " << got.width << "x" << got.height;
+    }
+    // The fonts scale with the setting too: 9 points are 12 pixels at 96 DPI.
+    HDC dc = ::GetDC(c(MLyS));
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(c(MLyS), WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics;
+    ::GetTextMetricsW(dc, &metrics);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(c(MLyS), dc);
+    EXPECT_NEAR(metrics.tmHeight - metrics.tmInternalLeading, ::MulDiv(9, dpiY, 72), 1);
 }
 
 TEST_F(Window, StackingOrderTopmostFirst)
