@@ -2,8 +2,9 @@
 // controls are on the screen, and answers or closes its windows. Without a
 // window manager Wine's screen coordinates are the X display's.
 //
-//   win32_probe controls   name and screen rectangle of each control, and
-//                          CLyS's item height and first visible item
+//   win32_probe controls   name, screen rectangle and visibility of each
+//                          control; CLyS's item height, first visible item
+//                          and item count; the texts of Label1, Text1, Text2
 //   win32_probe message    waits for the program's message box, prints its
 //                          text and presses OK
 //   win32_probe close      asks the window to close
@@ -50,9 +51,15 @@ BOOL CALLBACK printControl(HWND child, LPARAM)
         if (id == win32ui::CLyS) {
             POINT origin{0, 0};
             ::ClientToScreen(child, &origin);
-            std::printf("CLyS.items %ld %ld %ld %ld\n", origin.x, origin.y,
+            std::printf("CLyS.items %ld %ld %ld %ld %ld\n", origin.x, origin.y,
                         static_cast<long>(::SendMessageW(child, LB_GETITEMHEIGHT, 0, 0)),
-                        static_cast<long>(::SendMessageW(child, LB_GETTOPINDEX, 0, 0)));
+                        static_cast<long>(::SendMessageW(child, LB_GETTOPINDEX, 0, 0)),
+                        static_cast<long>(::SendMessageW(child, LB_GETCOUNT, 0, 0)));
+        }
+        if (id == win32ui::Text1 || id == win32ui::Text2 || id == win32ui::Label1) {
+            wchar_t text[256] = {};
+            ::SendMessageW(child, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+            std::printf("%s.text %s\n", utf8(layout.name).c_str(), utf8(text).c_str());
         }
     }
     return TRUE;

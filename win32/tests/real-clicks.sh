@@ -27,28 +27,44 @@ fail() {
     exit 1
 }
 
-# Reads the control rectangles into X, Y, W, H, SHOWN; CLyS's items into ITEMS.
-declare -A X Y W H SHOWN
+# Reads the control rectangles into X, Y, W, H, SHOWN, the texts into TEXT
+# and CLyS's items into ITEMS.
+declare -A X Y W H SHOWN TEXT
 ITEMS=()
 read_controls() {
-    local out
+    local out name rest
     out=$(wine "$probe" controls | tr -d '\r') || fail "the window did not appear"
-    while read -r name x y w h shown; do
-        if [ "$name" = CLyS.items ]; then
-            ITEMS=("$x" "$y" "$w" "$h") # left, top, item height, first visible item
-        else
-            X[$name]=$x Y[$name]=$y W[$name]=$w H[$name]=$h SHOWN[$name]=$shown
-        fi
+    while read -r name rest; do
+        case "$name" in
+        CLyS.items) read -r -a ITEMS <<<"$rest" ;; # left, top, item height, first visible, count
+        *.text) TEXT[${name%.text}]=$rest ;;
+        *) read -r "X[$name]" "Y[$name]" "W[$name]" "H[$name]" "SHOWN[$name]" <<<"$rest" ;;
+        esac
     done <<<"$out"
 }
 
+# Waits until a condition on the controls holds: Wine handles the X events
+# in its own time.
+wait_until() {
+    local what=$1
+    shift
+    for _ in $(seq 50); do
+        read_controls
+        if "$@"; then return 0; fi
+        sleep 0.1
+    done
+    fail "$what"
+}
+picker_shown() { [ "${SHOWN[CLyS]}" = "$1" ]; }
+picker_count() { [ "${SHOWN[CLyS]}" = 1 ] && [ "${ITEMS[4]}" = "$1" ]; }
+text_is() { [ "${TEXT[$1]}" = "$2" ]; }
+
 click_at() {
     xdotool mousemove --sync "$1" "$2" click 1
-    sleep 0.4
 }
-click_control() { click_at $((X[$1] + ${3:-W[$1] / 2})) $((Y[$1] + H[$1] / 2)); }
+click_control() { click_at $((X[$1] + ${2:-W[$1] / 2})) $((Y[$1] + H[$1] / 2)); }
 click_item() { # index in CLyS
-    click_at $((ITEMS[0] + 20)) $((ITEMS[1] + (${1} - ITEMS[3]) * ITEMS[2] + ITEMS[2] / 2))
+    click_at $((ITEMS[0] + 20)) $((ITEMS[1] + ($1 - ITEMS[3]) * ITEMS[2] + ITEMS[2] / 2))
 }
 
 # --- Saving with real clicks -------------------------------------------------
@@ -57,23 +73,27 @@ cp "$exe" "$work/ok/tolmarin.exe"
 (cd "$work/ok" && exec wine tolmarin.exe) &
 app_pid=$!
 read_controls
-[ "${SHOWN[CLyS]}" = 0 ] || fail "CLyS is shown at start"
+picker_shown 0 || fail "CLyS is shown at start"
 
 click_control Label1
-read_controls
-[ "${SHOWN[CLyS]}" = 1 ] || fail "a click on Label1 did not show CLyS"
-click_item 6   # 07
-click_item 2   # March
-click_item 0   # 2016
-read_controls
-[ "${SHOWN[CLyS]}" = 0 ] || fail "CLyS is still shown after the year"
+wait_until "a click on Label1 did not show the days" picker_count 31
+click_item 6 # 07
+wait_until "the day did not bring the months" picker_count 12
+click_item 2 # March
+wait_until "the month did not bring the years" picker_count 5
+click_item 0 # 2016
+wait_until "the year did not hide CLyS and show the date" text_is Label1 "07 Mar 2016"
+picker_shown 0 || fail "CLyS is still shown after the year"
 
 click_control Text1 20
 xdotool type --delay 30 "Main"
+wait_until "typing did not reach Text1" text_is Text1 "Main"
 click_control Text2 20
 xdotool type --delay 30 "Prufung der Bucher 2016"
-sleep 0.3
+# Still uncut: the cap runs only when the focus leaves.
+wait_until "typing did not reach Text2" text_is Text2 "Prufung der Bucher 2016"
 click_control Command1 # the focus is still in Text2
+wait_until "Save did not reset the inputs" text_is Label1 "DATE"
 
 expected=$(printf '07 Mar 2016  Main             Prufung der Buch              \r\n')
 for _ in $(seq 50); do
