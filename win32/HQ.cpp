@@ -291,8 +291,8 @@ void HQ::guarded(Handler handler)
     try {
         handler();
     } catch (const std::exception& error) {
-        // Nothing a handler throws can be mended here: report it and end,
-        // as the program has always done with a failure it did not expect.
+        // A failure the handlers do not mend themselves cannot be mended
+        // here: report it and end the program.
         failed_ = true;
         showMessage(hwnd_, error.what());
         ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
