@@ -1,4 +1,5 @@
 #include "FileError.h"
+#include "Encoding.h"
 
 #include <system_error>
 
@@ -11,8 +12,9 @@ std::string describe(FileError::Action action, const std::string& path, int syst
     const char* verb = action == FileError::Action::Open ? "open"
                      : action == FileError::Action::Read ? "read"
                                                          : "write";
-    // system_category gives strerror on POSIX and FormatMessage on Windows.
-    std::string reason = std::system_category().message(systemError);
+    // system_category gives strerror on POSIX and FormatMessage on Windows,
+    // in the system's code page; the message is UTF-8 like all other text.
+    std::string reason = textFromFileBytes(std::system_category().message(systemError));
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.'))
         reason.pop_back();
     return "Cannot " + std::string(verb) + " file " + path + ":\n" + reason + ".";
@@ -30,7 +32,7 @@ FileError::FileError(Action action, std::string path, int systemError)
 
 std::string FileError::reason() const
 {
-    return std::system_category().message(systemError_);
+    return textFromFileBytes(std::system_category().message(systemError_));
 }
 
 } // namespace logbook

@@ -3,11 +3,24 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <unistd.h>
 
 using namespace logbook;
 
+#ifdef _WIN32
+TEST(DataFiles, PathJoinsTheFixedNameWithoutADoubledSeparator)
+{
+    EXPECT_EQ(dataFilePath("C:\\Tolmarin", kEntryLogName), "C:\\Tolmarin\\TOLM.LyS");
+    EXPECT_EQ(dataFilePath("C:\\", kBranchListName), "C:\\Branch.LyS");
+    EXPECT_EQ(dataFilePath("\\\\server\\share\\", kReasonListName), "\\\\server\\share\\Reason.LyS");
+}
+
+TEST(DataFiles, ParentDirectory)
+{
+    EXPECT_EQ(parentDirectory("C:\\Tolmarin\\tolmarin.exe"), "C:\\Tolmarin");
+}
+#else
 TEST(DataFiles, PathJoinsTheFixedNameWithoutADoubledSeparator)
 {
     EXPECT_EQ(dataFilePath("/opt/tolmarin", kEntryLogName), "/opt/tolmarin/TOLM.LyS");
@@ -20,6 +33,7 @@ TEST(DataFiles, ParentDirectory)
     EXPECT_EQ(parentDirectory("/opt/tolmarin/tolmarin"), "/opt/tolmarin");
     EXPECT_EQ(parentDirectory("/tolmarin"), "/");
 }
+#endif
 
 TEST(DataFiles, ExecutableDirectoryIsTheProgramsFolderNotTheCurrentOne)
 {
@@ -27,7 +41,17 @@ TEST(DataFiles, ExecutableDirectoryIsTheProgramsFolderNotTheCurrentOne)
     std::filesystem::current_path("/");
     const std::string directory = executableDirectory();
     std::filesystem::current_path(previous);
+#ifdef _WIN32
+    // Built on Linux and run under Wine, whose drive Z: is the Unix root.
+    std::string expected = TEST_BINARY_DIR;
+    if (expected.starts_with('/')) {
+        std::replace(expected.begin(), expected.end(), '/', '\\');
+        expected = "Z:" + expected;
+    }
+    EXPECT_TRUE(_stricmp(directory.c_str(), expected.c_str()) == 0) << directory << " vs " << expected;
+#else
     EXPECT_EQ(directory, TEST_BINARY_DIR);
+#endif
 }
 
 TEST(EntryLine, WorkedExample)

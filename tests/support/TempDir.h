@@ -7,6 +7,9 @@
 #include <string>
 
 #include <cstdlib>
+#ifdef _WIN32
+#include <random>
+#endif
 
 namespace testing_support {
 
@@ -14,10 +17,22 @@ class TempDir {
 public:
     TempDir()
     {
+#ifdef _WIN32
+        // No mkdtemp: try random names until one is new.
+        std::random_device random;
+        for (int attempt = 0; path_.empty(); ++attempt) {
+            auto candidate = std::filesystem::temp_directory_path() / ("tolmarin-test-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate))
+                path_ = candidate;
+            else if (attempt == 100)
+                throw std::runtime_error("cannot make a temporary folder");
+        }
+#else
         std::string pattern = (std::filesystem::temp_directory_path() / "tolmarin-test-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             throw std::runtime_error("mkdtemp failed");
         path_ = pattern;
+#endif
     }
     ~TempDir()
     {

@@ -1,0 +1,36 @@
+#include "DataFiles.h"
+
+#include <system_error>
+#include <windows.h>
+
+namespace logbook {
+
+std::string executableDirectory()
+{
+    // The path may be longer than MAX_PATH; grow until it fits.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(),
+                                    "Cannot find the program's folder");
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    std::size_t slash = path.find_last_of(L'\\');
+    // A program in a drive's root keeps its backslash ("C:\"); the fixed
+    // names are joined without doubling it.
+    path.resize(slash == std::wstring::npos ? 0 : slash == 2 && path[1] == L':' ? 3 : slash);
+
+    int size = ::WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0,
+                                     nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), utf8.data(), size, nullptr,
+                          nullptr);
+    return utf8;
+}
+
+} // namespace logbook

@@ -1,0 +1,530 @@
+#include "HQ.h"
+#include "WideText.h"
+
+#include <DataFiles.h>
+#include <FileError.h>
+
+#include <exception>
+
+namespace win32ui {
+
+namespace {
+
+constexpr COLORREF kHeaderBack = RGB(0, 128, 0);
+constexpr COLORREF kHeaderText = RGB(0, 255, 0);
+constexpr COLORREF kEntryText = RGB(0, 128, 0);
+constexpr COLORREF kBarBack = RGB(0, 128, 128);
+constexpr COLORREF kPickerBack = RGB(192, 192, 255);
+constexpr COLORREF kPickerText = RGB(0, 0, 255);
+constexpr COLORREF kFrameBack = RGB(128, 64, 0);
+constexpr COLORREF kFrameText = RGB(255, 255, 0);
+constexpr COLORREF kDateText = RGB(0, 255, 255);
+constexpr COLORREF kSaveBack = RGB(147, 208, 221);
+constexpr COLORREF kFieldBack = RGB(255, 255, 192);
+constexpr COLORREF kFieldText = RGB(0, 128, 0);
+
+constexpr wchar_t kFrameProperty[] = L"TolmarinHQ";
+
+// Solid brushes for the control colours, made once and kept for the run.
+HBRUSH brush(COLORREF colour)
+{
+    static struct {
+        COLORREF colour;
+        HBRUSH brush;
+    } cache[8];
+    for (auto& entry : cache) {
+        if (entry.brush && entry.colour == colour)
+            return entry.brush;
+        if (!entry.brush) {
+            entry = {colour, ::CreateSolidBrush(colour)};
+            return entry.brush;
+        }
+    }
+    return ::CreateSolidBrush(colour);
+}
+
+// A font by face name, size in hundredths of a point, and weight.
+HFONT makeFont(const wchar_t* face, int centiPoints, int weight, BYTE pitchAndFamily, int dpiY)
+{
+    LOGFONTW font{};
+    font.lfHeight = -::MulDiv(centiPoints, dpiY, 7200);
+    font.lfWeight = weight;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = DEFAULT_QUALITY;
+    // The family tells the font mapper what to fall back on where the face
+    // is missing, above all a fixed pitch for the entry list.
+    font.lfPitchAndFamily = pitchAndFamily;
+    lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
+    return ::CreateFontIndirectW(&font);
+}
+
+struct ControlClass {
+    const wchar_t* className;
+    DWORD style;
+    DWORD exStyle;
+    const wchar_t* text;
+};
+
+ControlClass classOf(ControlId id)
+{
+    constexpr DWORD child = WS_CHILD | WS_CLIPSIBLINGS;
+    // Owner-drawn, so the colour can be set; it still takes the focus and
+    // is never the default button.
+    constexpr DWORD solidButton = child | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW;
+    constexpr DWORD header = child | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
+    constexpr DWORD combo = child | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
+    switch (id) {
+    case MLyS:
+        return {L"LISTBOX", child | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
+                WS_EX_CLIENTEDGE, L""};
+    case LaB0:
+        return {L"STATIC", header, 0, L"DATE"};
+    case LaB1:
+        return {L"STATIC", header, 0, L"BRANCH"};
+    case LaB2:
+        return {L"STATIC", header, 0, L"REASON"};
+    case BaRc0:
+    case BaRc1:
+        return {L"BUTTON", solidButton, 0, L""};
+    case CLyS: // hidden at start; LBS_NOTIFY for the user's selections
+        return {L"LISTBOX", child | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                WS_EX_CLIENTEDGE, L""};
+    case Frame1:
+        return {L"BUTTON", child | WS_VISIBLE | WS_CLIPCHILDREN | BS_GROUPBOX, WS_EX_CONTROLPARENT, L"Add"};
+    case Label1: // SS_NOTIFY: clicks arrive as STN_CLICKED
+        return {L"STATIC", child | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY | SS_SUNKEN, 0, L"DATE"};
+    case Command1:
+        return {L"BUTTON", solidButton, 0, L"Save"};
+    case Text1:
+    case Text2:
+        return {L"COMBOBOX", combo, 0, L""};
+    }
+    return {};
+}
+
+bool usesCourier(ControlId id)
+{
+    return id == MLyS || id == LaB0 || id == LaB1 || id == LaB2 || id == Label1;
+}
+
+} // namespace
+
+void registerWindowClass(HINSTANCE instance)
+{
+    WNDCLASSEXW windowClass{};
+    if (::GetClassInfoExW(instance, kWindowClass, &windowClass))
+        return;
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &HQ::windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kWindowClass;
+    windowClass.hIcon = static_cast<HICON>(
+        ::LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
+    windowClass.hIconSm = static_cast<HICON>(
+        ::LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    ::RegisterClassExW(&windowClass);
+}
+
+HQ::HQ(HINSTANCE instance, const std::string& dataDirectory)
+    : instance_(instance)
+    , form_({mlys_, clys_, label1_, text1_, text2_, platform_}, dataDirectory)
+{
+    registerWindowClass(instance);
+
+    HDC screen = ::GetDC(nullptr);
+    dpiX_ = ::GetDeviceCaps(screen, LOGPIXELSX);
+    dpiY_ = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+
+    defaultFont_ = makeFont(L"MS Sans Serif", 825, FW_BOLD, VARIABLE_PITCH | FF_SWISS, dpiY_);
+    courierFont_ = makeFont(L"Courier New", 900, FW_BOLD, FIXED_PITCH | FF_MODERN, dpiY_);
+
+    // A fixed border: the layout is fixed, there is nothing to gain by resizing.
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    RECT frame = {0, 0, twipsToPixels(kClientWidthTwips, dpiX_), twipsToPixels(kClientHeightTwips, dpiY_)};
+    ::AdjustWindowRectEx(&frame, style, FALSE, 0);
+    hwnd_ = ::CreateWindowExW(0, kWindowClass, L"Tolmarin", style, CW_USEDEFAULT, CW_USEDEFAULT,
+                              frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this);
+    if (!hwnd_)
+        throw std::runtime_error("Cannot create the window");
+    platform_.setOwner(hwnd_);
+    createControls();
+}
+
+HQ::~HQ()
+{
+    if (hwnd_)
+        ::DestroyWindow(hwnd_);
+    ::DeleteObject(defaultFont_);
+    ::DeleteObject(courierFont_);
+}
+
+void HQ::createControls()
+{
+    for (const ControlLayout& layout : kControls) {
+        const ControlClass kind = classOf(layout.id);
+        const PixelRect at = toPixels(layout, dpiX_, dpiY_);
+        HWND parent = layout.inFrame ? control(Frame1) : hwnd_;
+        // A drop-down combo's height includes its list; the closed height
+        // is fitted below.
+        int height = layout.id == Text1 || layout.id == Text2 ? at.height * 8 : at.height;
+        HWND window = ::CreateWindowExW(kind.exStyle, kind.className, kind.text, kind.style, at.left, at.top,
+                                        at.width, height, parent,
+                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance_, nullptr);
+        controls_[layout.id - MLyS] = window;
+        ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(usesCourier(layout.id) ? courierFont_ : defaultFont_),
+                       FALSE);
+        if (layout.id == Text1 || layout.id == Text2)
+            fitComboHeight(window, at.height);
+    }
+    mlys_.attach(control(MLyS));
+    clys_.attach(control(CLyS));
+    label1_.attach(control(Label1));
+    text1_.attach(control(Text1));
+    text2_.attach(control(Text2));
+
+    // The group box holds its three children: their notifications and
+    // colour requests go to it, and it passes them on to the window.
+    HWND frame = control(Frame1);
+    ::SetPropW(frame, kFrameProperty, this);
+    frameDefault_ = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HQ::frameProc)));
+
+    // Each control in turn goes to the bottom, so the first is the topmost.
+    for (ControlId id : kStackingOrder)
+        ::SetWindowPos(control(id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void HQ::fitComboHeight(HWND combo, int height)
+{
+    // The closed height follows the edit field's height plus borders whose
+    // size differs between systems (and Wine reports the field 2 pixels
+    // higher than it was set): adjust until the closed height is right.
+    LRESULT field = ::SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        RECT rect;
+        ::GetWindowRect(combo, &rect);
+        const int off = height - (rect.bottom - rect.top);
+        if (off == 0 || field + off <= 0)
+            return;
+        field += off;
+        ::SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+    }
+}
+
+bool HQ::load()
+{
+    try {
+        form_.Form_Load();
+        return true;
+    } catch (const std::exception& error) {
+        showMessage(nullptr, std::string("Tolmarin cannot start.\n\n") + error.what());
+        return false;
+    }
+}
+
+void HQ::show(int showCommand)
+{
+    ::ShowWindow(hwnd_, showCommand);
+    ::UpdateWindow(hwnd_);
+}
+
+int HQ::run()
+{
+    quitOnDestroy_ = true;
+    MSG message;
+    BOOL got;
+    while ((got = ::GetMessageW(&message, nullptr, 0, 0)) != 0) {
+        if (got == -1)
+            return 1;
+        process(message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+void HQ::process(const MSG& message)
+{
+    if (handleTabKey(message))
+        return;
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+}
+
+bool HQ::handleTabKey(const MSG& message)
+{
+    if (message.message != WM_KEYDOWN || message.wParam != VK_TAB)
+        return false;
+    if (message.hwnd != hwnd_ && !::IsChild(hwnd_, message.hwnd))
+        return false;
+    const bool backwards = ::GetKeyState(VK_SHIFT) < 0;
+    HWND focus = ::GetFocus();
+
+    // kControls is in tab index order; labels and the frame never take the
+    // focus, CLyS only while it is shown.
+    constexpr int count = static_cast<int>(kControls.size());
+    int current = -1;
+    for (int i = 0; i < count; ++i) {
+        HWND window = control(kControls[i].id);
+        if (focus == window || ::IsChild(window, focus))
+            current = i;
+    }
+    for (int step = 1; step <= count; ++step) {
+        int next = current < 0 ? (backwards ? count - step : step - 1)
+                               : ((current + (backwards ? -step : step)) % count + count) % count;
+        const ControlLayout& layout = kControls[next];
+        HWND window = control(layout.id);
+        if (!layout.takesFocus || !::IsWindowVisible(window) || !::IsWindowEnabled(window))
+            continue;
+        ::SetFocus(window);
+        if (layout.id == Text1 || layout.id == Text2) // like a dialog: the text is selected
+            ::SendMessageW(window, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+        return true;
+    }
+    return true;
+}
+
+template <typename Handler>
+void HQ::guarded(Handler handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        // A failure the handlers do not mend themselves cannot be mended
+        // here: report it and end the program.
+        failed_ = true;
+        showMessage(hwnd_, error.what());
+        ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+    }
+}
+
+void HQ::onCommand(int id, int code)
+{
+    if (failed_) // ending: no handler runs any more
+        return;
+    switch (id) {
+    case Label1:
+        if (code == STN_CLICKED)
+            guarded([this] { form_.Label1_Click(); });
+        break;
+    case CLyS:
+        // Only a user's choice sends LBN_SELCHANGE; LB_RESETCONTENT and
+        // LB_ADDSTRING in the handler never do.
+        if (code == LBN_SELCHANGE) {
+            const bool hadFocus = ::GetFocus() == control(CLyS);
+            guarded([this] { form_.CLyS_Click(); });
+            // The year was chosen with the list in focus: go on to the branch.
+            if (hadFocus && !::IsWindowVisible(control(CLyS)))
+                ::SetFocus(control(Text1));
+        }
+        break;
+    case Text1:
+        if (code == CBN_KILLFOCUS)
+            guarded([this] { form_.Text1_LostFocus(); });
+        break;
+    case Text2:
+        if (code == CBN_KILLFOCUS)
+            guarded([this] { form_.Text2_LostFocus(); });
+        break;
+    case Command1:
+        // An owner-drawn button reports the second click of a double click
+        // as BN_DOUBLECLICKED; it is a click all the same.
+        if (code == BN_CLICKED || code == BN_DOUBLECLICKED)
+            guarded([this] { form_.Command1_Click(); });
+        break;
+    default: // the bars: a press moves the focus and does nothing else
+        break;
+    }
+}
+
+LRESULT HQ::onColor(HDC dc, HWND window)
+{
+    int id = ::GetDlgCtrlID(window);
+    // A combo box's edit field and drop-down list ask for it too.
+    for (ControlId combo : {Text1, Text2}) {
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        if (::GetComboBoxInfo(control(combo), &info) && (window == info.hwndItem || window == info.hwndList))
+            id = combo;
+    }
+    auto paint = [dc](COLORREF text, COLORREF back) {
+        ::SetTextColor(dc, text);
+        ::SetBkColor(dc, back);
+        return reinterpret_cast<LRESULT>(brush(back));
+    };
+    switch (id) {
+    case MLyS:
+        ::SetTextColor(dc, kEntryText);
+        ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
+    case LaB0:
+    case LaB1:
+    case LaB2:
+        return paint(kHeaderText, kHeaderBack);
+    case CLyS:
+        return paint(kPickerText, kPickerBack);
+    case Label1: // on the frame's colour
+        return paint(kDateText, kFrameBack);
+    case Text1:
+    case Text2:
+        return paint(kFieldText, kFieldBack);
+    default:
+        return 0;
+    }
+}
+
+void HQ::drawButton(const DRAWITEMSTRUCT& item)
+{
+    const bool save = item.CtlID == Command1;
+    RECT rect = item.rcItem;
+    ::FillRect(item.hDC, &rect, brush(save ? kSaveBack : kBarBack));
+    ::DrawEdge(item.hDC, &rect, (item.itemState & ODS_SELECTED) ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    if (save) {
+        HGDIOBJ old = ::SelectObject(item.hDC, defaultFont_);
+        ::SetBkMode(item.hDC, TRANSPARENT);
+        ::SetTextColor(item.hDC, ::GetSysColor(COLOR_BTNTEXT));
+        RECT text = rect;
+        if (item.itemState & ODS_SELECTED)
+            ::OffsetRect(&text, 1, 1);
+        std::wstring caption = windowText(item.hwndItem);
+        ::DrawTextW(item.hDC, caption.c_str(), static_cast<int>(caption.size()), &text,
+                    DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        ::SelectObject(item.hDC, old);
+    }
+    if (item.itemState & ODS_FOCUS) {
+        RECT focus = rect;
+        ::InflateRect(&focus, save ? -3 : -2, -3); // the bars are only 9 pixels wide
+        ::DrawFocusRect(item.hDC, &focus);
+    }
+}
+
+void HQ::paintFrame(HWND frame)
+{
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(frame, &paint);
+    RECT rect;
+    ::GetClientRect(frame, &rect);
+    ::FillRect(dc, &rect, brush(kFrameBack));
+
+    HGDIOBJ old = ::SelectObject(dc, defaultFont_);
+    TEXTMETRICW metrics;
+    ::GetTextMetricsW(dc, &metrics);
+    RECT box = rect;
+    box.top += metrics.tmHeight / 2;
+    ::DrawEdge(dc, &box, EDGE_ETCHED, BF_RECT);
+
+    const std::wstring caption = windowText(frame);
+    SIZE size;
+    ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+    const int x = 8;
+    RECT behind = {x - 2, 0, x + size.cx + 2, metrics.tmHeight};
+    ::FillRect(dc, &behind, brush(kFrameBack));
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, kFrameText);
+    ::TextOutW(dc, x, 0, caption.c_str(), static_cast<int>(caption.size()));
+    ::SelectObject(dc, old);
+    ::EndPaint(frame, &paint);
+}
+
+LRESULT CALLBACK HQ::frameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* self = static_cast<HQ*>(::GetPropW(frame, kFrameProperty));
+    switch (message) {
+    case WM_COMMAND:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_DRAWITEM:
+        return ::SendMessageW(self->hwnd_, message, wParam, lParam);
+    case WM_ERASEBKGND:
+        return 1; // all painted in WM_PAINT
+    case WM_PAINT:
+        self->paintFrame(frame);
+        return 0;
+    case WM_NCHITTEST: // a click on the frame stays on the frame
+        return HTCLIENT;
+    case WM_NCDESTROY: {
+        WNDPROC original = self->frameDefault_;
+        ::RemovePropW(frame, kFrameProperty);
+        ::SetWindowLongPtrW(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        return ::CallWindowProcW(original, frame, message, wParam, lParam);
+    }
+    default:
+        return ::CallWindowProcW(self->frameDefault_, frame, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK HQ::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    HQ* self;
+    if (message == WM_NCCREATE) {
+        self = static_cast<HQ*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<HQ*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self)
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    return self->handle(message, wParam, lParam);
+}
+
+LRESULT HQ::handle(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    HWND window = hwnd_;
+    switch (message) {
+    case WM_COMMAND:
+        if (lParam)
+            onCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        if (LRESULT painted = onColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
+            return painted;
+        break;
+    case WM_DRAWITEM:
+        drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_ACTIVATE:
+        // Keep the focus where it was when the window is left and re-entered.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = ::GetFocus();
+            if (focus && ::IsChild(hwnd_, focus))
+                lastFocus_ = focus;
+        } else {
+            HWND target = lastFocus_ && ::IsWindow(lastFocus_) && ::IsWindowVisible(lastFocus_) ? lastFocus_
+                                                                                                : control(MLyS);
+            ::SetFocus(target);
+        }
+        return 0;
+    case WM_DESTROY:
+        if (quitOnDestroy_)
+            ::PostQuitMessage(failed_ ? 1 : 0);
+        return 0;
+    case WM_NCDESTROY:
+        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        hwnd_ = nullptr;
+        break;
+    default:
+        break;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+int runProgram(HINSTANCE instance, int showCommand)
+{
+    try {
+        HQ window(instance, logbook::executableDirectory());
+        if (!window.load())
+            return 1;
+        window.show(showCommand);
+        return window.run();
+    } catch (const std::exception& error) {
+        showMessage(nullptr, error.what());
+        return 1;
+    }
+}
+
+} // namespace win32ui

@@ -1,0 +1,75 @@
+#pragma once
+// The control operations of entry/Controls.h on real Win32 controls.
+
+#include <Controls.h>
+
+#include <functional>
+#include <windows.h>
+
+namespace win32ui {
+
+// A single-selection list box (LISTBOX class).
+class Win32ListBox : public entry::ListBox {
+public:
+    explicit Win32ListBox(HWND list = nullptr) : hwnd_(list) {}
+    void attach(HWND list) { hwnd_ = list; }
+    HWND hwnd() const { return hwnd_; }
+
+    void clear() override;
+    void addItem(const std::string& text) override;
+    void addItems(logbook::LineList lines) override;
+    std::string selectedText() const override;
+    void setVisible(bool visible) override;
+
+private:
+    HWND hwnd_;
+};
+
+// An editable drop-down combo box (COMBOBOX class, CBS_DROPDOWN).
+class Win32ComboBox : public entry::ComboBox {
+public:
+    explicit Win32ComboBox(HWND combo = nullptr) : hwnd_(combo) {}
+    void attach(HWND combo) { hwnd_ = combo; }
+    HWND hwnd() const { return hwnd_; }
+
+    std::string editText() const override;
+    void setEditText(const std::string& text) override;
+    void addItem(const std::string& text) override;
+    void addItems(logbook::LineList lines) override;
+    std::size_t count() const override;
+    std::string itemText(std::size_t index) const override;
+
+private:
+    HWND hwnd_;
+};
+
+// A static control used as a label.
+class Win32Label : public entry::Label {
+public:
+    explicit Win32Label(HWND label = nullptr) : hwnd_(label) {}
+    void attach(HWND label) { hwnd_ = label; }
+
+    std::string caption() const override;
+    void setCaption(const std::string& caption) override;
+
+private:
+    HWND hwnd_;
+};
+
+// Upper-casing by the user's locale and failures in a message box.
+class Win32Platform : public entry::Platform {
+public:
+    void setOwner(HWND owner) { owner_ = owner; }
+    std::string toUpper(std::string_view text) const override;
+    void showError(const std::string& message) override;
+
+private:
+    HWND owner_ = nullptr;
+};
+
+// The program's own message box, owned by `owner` (may be null).
+void showMessage(HWND owner, const std::string& message);
+
+std::wstring windowText(HWND window);
+
+} // namespace win32ui
