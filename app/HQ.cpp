@@ -1,5 +1,6 @@
 #include "HQ.h"
 #include "ClickableLabel.h"
+#include "FrameBox.h"
 #include "LineListModel.h"
 #include "ListBoxView.h"
 #include "TolmarinIcon.h"
@@ -153,16 +154,13 @@ void HQ::createControls()
     setColours(CLyS_, QPalette::Base, QColor(192, 192, 255), QPalette::Text, QColor(0, 0, 255));
     CLyS_->hide();
 
-    Frame1_ = new QGroupBox(QStringLiteral("Add"), this);
+    Frame1_ = new FrameBox(QStringLiteral("Add"), this);
     Frame1_->setObjectName(QStringLiteral("Frame1"));
     Frame1_->setGeometry(twips(0, 6840, 8775, 675));
     Frame1_->setAccessibleName(QStringLiteral("Add"));
-    // A style sheet, since styles shade the inside of a group box.
-    Frame1_->setStyleSheet(QStringLiteral(
-        "QGroupBox#Frame1 { background-color: rgb(128, 64, 0); color: rgb(255, 255, 0);"
-        " border: 1px solid rgb(96, 48, 0); margin-top: 0; }"
-        "QGroupBox#Frame1::title { subcontrol-origin: border; left: 6px; padding: 0 2px;"
-        " background-color: rgb(128, 64, 0); }"));
+    setColours(Frame1_, QPalette::Window, QColor(128, 64, 0), QPalette::WindowText, QColor(255, 255, 0));
+    Frame1_->setAutoFillBackground(false); // it paints itself
+
 
     Label1_ = new ClickableLabel(QStringLiteral("DATE"), Frame1_);
     Label1_->setObjectName(QStringLiteral("Label1"));

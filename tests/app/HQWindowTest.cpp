@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -150,8 +151,13 @@ TEST_F(Window, CourierControlsUseAFixedPitchFont)
         const QFontMetrics metrics(control->font());
         EXPECT_EQ(metrics.horizontalAdvance("iiiiiiiiii"), metrics.horizontalAdvance("MMMMMMMMMM"));
     }
-    EXPECT_TRUE(QFontInfo(w->Command1()->font()).bold());
-    EXPECT_DOUBLE_EQ(w->font().pointSizeF(), 8.25);
+    // The rest use the window's font: bold, 8.25 point.
+    for (QWidget* control : {static_cast<QWidget*>(w->Command1()), static_cast<QWidget*>(w->Frame1()),
+                             static_cast<QWidget*>(w->Text1()->lineEdit()),
+                             static_cast<QWidget*>(w->Text2()->lineEdit()), static_cast<QWidget*>(w->CLyS())}) {
+        EXPECT_TRUE(QFontInfo(control->font()).bold()) << control->objectName().toStdString();
+        EXPECT_DOUBLE_EQ(control->font().pointSizeF(), 8.25) << control->objectName().toStdString();
+    }
 }
 
 TEST_F(Window, StackingOrderTopmostLast)
