@@ -8,6 +8,9 @@
 #include <random>
 #include <stdexcept>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr std::array<const char*, 12> kMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
@@ -40,8 +43,16 @@ std::vector<std::string> vocabulary(const std::array<const char*, 12>& words, st
 
 std::size_t writeFile(const std::string& path, const std::string& bytes)
 {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fclose(file) != 0)
+    // Synced, so that write-back of the new files does not run into the
+    // measurements.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    bool written = fd >= 0;
+    for (std::size_t done = 0; written && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        written = n > 0;
+        done += written ? static_cast<std::size_t>(n) : 0;
+    }
+    if (!written || ::fsync(fd) != 0 || ::close(fd) != 0)
         throw std::runtime_error("cannot write " + path);
     return bytes.size();
 }

@@ -10,8 +10,12 @@
 //   file_kb           size of the three data files
 //   save_ms           median of Saves through Command1_Click, each with its
 //                     fdatasync; half with a new branch, half with a new reason
-// Times are medians of several runs. A summary table with the target ratios
-// goes to stderr.
+// Times are medians of several runs. Reading and start-up are timed in fresh
+// processes, as a user starts the program: memory comes new from the system
+// and nothing of an earlier run is reused. Each such process first opens one
+// window on an empty folder, so that loading fonts and styles, which does
+// not depend on the log, is not timed. A summary table with the target
+// ratios goes to stderr.
 
 #include "DataSet.h"
 #include "NaiveWindow.h"
@@ -28,6 +32,7 @@
 #include <QListWidget>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -71,11 +76,24 @@ struct Options {
     bool smoke = false;
     int runs = 5;
     int saves = 200;
-    int memoryRuns = 3;
     std::string baseDirectory;
     bool keep = false;
-    std::string childStartup; // hidden: one start-up, then print peak RSS
+    std::vector<DataSetSize> sizes;
 };
+
+// "1000000" or "1000000:100000:100000" (entries, branches, reasons).
+DataSetSize parseSize(const std::string& text)
+{
+    DataSetSize size;
+    const int fields = std::sscanf(text.c_str(), "%zu:%zu:%zu", &size.entries, &size.branches, &size.reasons);
+    if (fields == 1) {
+        size.branches = size.entries == 0 ? 0 : 100;
+        size.reasons = size.entries == 0 ? 0 : 300;
+    } else if (fields != 3) {
+        throw std::runtime_error("not a size: " + text);
+    }
+    return size;
+}
 
 // ---- the floor: read every file whole and find its line ends --------------
 
@@ -187,7 +205,7 @@ double timeNaiveStartup(const DataSet& set)
     return ms;
 }
 
-// ---- peak memory of one start-up, each in a fresh process ------------------
+// ---- one measured run in a fresh process ------------------------------------
 
 long peakRssKb()
 {
@@ -199,8 +217,25 @@ long peakRssKb()
     throw std::runtime_error("no VmHWM in /proc/self/status");
 }
 
-long childPeakRssKb(const std::string& directory)
+struct RunResult {
+    double ms = 0;
+    long peakKb = 0;
+};
+
+enum class Kind { Read, Startup, Naive };
+constexpr std::array<const char*, 3> kKindNames = {"read", "startup", "naive"};
+
+// Runs `tolmarin-bench --child KIND ...` and reads back its two figures.
+RunResult runInChild(Kind kind, const DataSet& set, const std::string& warmDirectory)
 {
+    const std::vector<std::string> args = {"tolmarin-bench", "--child", kKindNames[static_cast<int>(kind)],
+                                           set.directory, warmDirectory, std::to_string(set.size.entries),
+                                           std::to_string(set.size.branches), std::to_string(set.size.reasons)};
+    std::vector<char*> argv;
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+
     int out[2];
     if (::pipe(out) < 0)
         throw std::runtime_error("pipe failed");
@@ -211,7 +246,7 @@ long childPeakRssKb(const std::string& directory)
         ::dup2(out[1], STDOUT_FILENO);
         ::close(out[0]);
         ::close(out[1]);
-        ::execl("/proc/self/exe", "tolmarin-bench", "--child-startup", directory.c_str(), nullptr);
+        ::execv("/proc/self/exe", argv.data());
         ::_exit(127);
     }
     ::close(out[1]);
@@ -222,26 +257,42 @@ long childPeakRssKb(const std::string& directory)
     ::close(out[0]);
     int status = 0;
     ::waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || text.empty())
-        throw std::runtime_error("the start-up child for " + directory + " failed");
-    return std::stol(text);
+    RunResult result;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0
+        || std::sscanf(text.c_str(), "%lf %ld", &result.ms, &result.peakKb) != 2)
+        throw std::runtime_error(std::string("the ") + kKindNames[static_cast<int>(kind)] + " run on "
+                                 + set.directory + " failed");
+    return result;
 }
 
-long medianChildPeakRssKb(const std::string& directory, int runs)
+int runChild(int argc, char** argv)
 {
-    std::vector<double> peaks;
-    for (int i = 0; i < runs; ++i)
-        peaks.push_back(static_cast<double>(childPeakRssKb(directory)));
-    return static_cast<long>(median(peaks));
-}
-
-int runChild(const std::string& directory)
-{
-    auto window = std::make_unique<HQ>(directory);
-    window->load();
-    showAndWaitForPaint(window.get(), window->MLyS()->viewport());
-    std::printf("%ld\n", peakRssKb());
-    return 0;
+    // --child KIND DIR WARMDIR ENTRIES BRANCHES REASONS
+    if (argc != 8)
+        return 2;
+    const std::string kind = argv[2];
+    DataSet set;
+    set.directory = argv[3];
+    const std::string warm = argv[4];
+    set.size = {std::stoul(argv[5]), std::stoul(argv[6]), std::stoul(argv[7])};
+    try {
+        if (kind == "read") {
+            const double ms = timeRead(set);
+            std::printf("%.4f %ld\n", ms, peakRssKb());
+            return 0;
+        }
+        QApplication app(argc, argv);
+        DataSet empty;
+        empty.directory = warm;
+        const bool naive = kind == "naive";
+        naive ? timeNaiveStartup(empty) : timeStartup(empty);
+        const double ms = naive ? timeNaiveStartup(set) : timeStartup(set);
+        std::printf("%.4f %ld\n", ms, peakRssKb());
+        return 0;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "tolmarin-bench: %s\n", error.what());
+        return 1;
+    }
 }
 
 // ---- Save ------------------------------------------------------------------
@@ -253,59 +304,95 @@ struct SaveResult {
 
 std::size_t fileSize(const std::string& path) { return std::filesystem::file_size(path); }
 
-SaveResult timeSaves(const DataSet& set, int saves)
-{
-    std::unique_ptr<HQ> window = openWindow(set);
-    QStringList errors;
-    window->setErrorReporter([&](const QString& message) { errors << message; });
-    const std::string logPath = window->form().entryLogPath();
-    const std::size_t logBefore = fileSize(logPath);
+// One window taking Saves, with what it takes to check them afterwards.
+class SaveSession {
+public:
+    explicit SaveSession(const DataSet& set)
+        : set_(set)
+        , window_(openWindow(set))
+        , logPath_(window_->form().entryLogPath())
+        , logBefore_(fileSize(logPath_))
+        , tag_(std::to_string(set.size.entries) + "-" + std::to_string(set.size.branches))
+    {
+        window_->setErrorReporter([this](const QString& message) { errors_ << message; });
+    }
 
     // Four kinds in turn: both known (one in a different letter case), a new
     // branch, a new reason, both new. Each of branch and reason is new in
     // half of the saves, and the median falls among the two-file saves.
-    const std::string tag = std::to_string(set.size.entries) + "-" + std::to_string(set.size.branches);
-    std::vector<double> times;
-    int newBranches = 0;
-    int newReasons = 0;
-    std::string lastLine;
-    for (int i = 0; i < saves; ++i) {
+    void save(int i)
+    {
         const int kind = i % 4;
         const bool newBranch = kind == 1 || kind == 3;
         const bool newReason = kind == 2 || kind == 3;
-        const std::string branch = newBranch ? "NB " + std::to_string(i) + " " + tag
+        const std::string branch = newBranch ? "NB " + std::to_string(i) + " " + tag_
                                              : (i % 8 == 0 ? "HEAD OFFICE" : "Head Office");
-        const std::string reason = newReason ? "NR " + std::to_string(i) + " " + tag : "Audit";
-        window->Label1()->setText(QStringLiteral("07 Mar 2016"));
-        window->Text1()->setEditText(QString::fromStdString(branch));
-        window->Text2()->setEditText(QString::fromStdString(reason));
+        const std::string reason = newReason ? "NR " + std::to_string(i) + " " + tag_ : "Audit";
+        window_->Label1()->setText(QStringLiteral("07 Mar 2016"));
+        window_->Text1()->setEditText(QString::fromStdString(branch));
+        window_->Text2()->setEditText(QString::fromStdString(reason));
+        QCoreApplication::processEvents(); // repaints for the typing are not the Save's
 
         const auto start = Clock::now();
-        window->form().Command1_Click();
+        window_->form().Command1_Click();
         QCoreApplication::processEvents(); // the list's own updates belong to the Save
-        times.push_back(msSince(start));
+        times_.push_back(msSince(start));
 
-        check(errors.isEmpty(), "Save reported: " + (errors.isEmpty() ? "" : errors.first().toStdString()));
-        check(window->Label1()->text() == "DATE", "inputs reset after Save");
-        newBranches += newBranch;
-        newReasons += newReason;
-        lastLine = logbook::composeEntryLine("07 Mar 2016", branch, reason);
+        check(errors_.isEmpty(), "Save reported: " + (errors_.isEmpty() ? "" : errors_.first().toStdString()));
+        check(window_->Label1()->text() == "DATE", "inputs reset after Save");
+        newBranches_ += newBranch;
+        newReasons_ += newReason;
+        lastLine_ = logbook::composeEntryLine("07 Mar 2016", branch, reason);
     }
-    // "Head Office" and "Audit" are new once when the vocabulary starts empty.
-    const int learnedKnown = set.size.branches == 0 ? 1 : 0;
-    const int learnedAudit = set.size.reasons == 0 ? 1 : 0;
-    const int rows = window->MLyS()->model()->rowCount();
-    check(rows == static_cast<int>(set.size.entries) + saves, "one new line per Save");
-    check(window->MLyS()->model()->index(rows - 1, 0).data().toString().toStdString() == lastLine,
-          "the last Save shown last");
-    check(window->Text1()->count() == static_cast<int>(set.size.branches) + newBranches + learnedKnown,
-          "new branches learned once");
-    check(window->Text2()->count() == static_cast<int>(set.size.reasons) + newReasons + learnedAudit,
-          "new reasons learned once");
-    check(fileSize(logPath) == logBefore + static_cast<std::size_t>(saves) * (logbook::kEntryLineWidth + 2),
-          "entry log grown by the saved lines");
-    dispose(std::move(window));
-    return {median(times), times.front()};
+
+    SaveResult finish()
+    {
+        // "Head Office" and "Audit" are new once when the vocabulary starts empty.
+        const int learnedKnown = set_.size.branches == 0 ? 1 : 0;
+        const int learnedAudit = set_.size.reasons == 0 ? 1 : 0;
+        const int saves = static_cast<int>(times_.size());
+        const int rows = window_->MLyS()->model()->rowCount();
+        check(rows == static_cast<int>(set_.size.entries) + saves, "one new line per Save");
+        check(window_->MLyS()->model()->index(rows - 1, 0).data().toString().toStdString() == lastLine_,
+              "the last Save shown last");
+        check(window_->Text1()->count() == static_cast<int>(set_.size.branches) + newBranches_ + learnedKnown,
+              "new branches learned once");
+        check(window_->Text2()->count() == static_cast<int>(set_.size.reasons) + newReasons_ + learnedAudit,
+              "new reasons learned once");
+        check(fileSize(logPath_) == logBefore_ + static_cast<std::size_t>(saves) * (logbook::kEntryLineWidth + 2),
+              "entry log grown by the saved lines");
+        dispose(std::move(window_));
+        return {median(times_), times_.front()};
+    }
+
+private:
+    const DataSet& set_;
+    std::unique_ptr<HQ> window_;
+    std::string logPath_;
+    std::size_t logBefore_;
+    std::string tag_;
+    QStringList errors_;
+    std::vector<double> times_;
+    int newBranches_ = 0;
+    int newReasons_ = 0;
+    std::string lastLine_;
+};
+
+// Saves go to all folders in turn, so that the disk's ups and downs over
+// time fall on every size alike.
+std::vector<SaveResult> timeSaves(const std::vector<DataSet>& sets, int saves)
+{
+    std::vector<std::unique_ptr<SaveSession>> sessions;
+    for (const DataSet& set : sets)
+        sessions.push_back(std::make_unique<SaveSession>(set));
+    for (int i = 0; i < saves; ++i) {
+        for (auto& session : sessions)
+            session->save(i);
+    }
+    std::vector<SaveResult> results;
+    for (auto& session : sessions)
+        results.push_back(session->finish());
+    return results;
 }
 
 // ---- driver ------------------------------------------------------------------
@@ -315,6 +402,7 @@ struct Result {
     double readMs = 0;
     double startupMs = 0;
     double naiveMs = 0;
+    long peakKb = 0;
     long rssGrowthKb = 0;
     long fileKb = 0;
     SaveResult save;
@@ -339,31 +427,29 @@ std::string fileSystemOf(const std::string& path)
     }
 }
 
-Result measure(const DataSet& set, const Options& options, long emptyPeakKb)
+Result measure(const DataSet& set, const Options& options, const std::string& warmDirectory, long emptyPeakKb)
 {
     Result result;
     result.size = set.size;
     result.fileKb = static_cast<long>((set.fileBytes + 1023) / 1024);
 
-    // One unmeasured pass of each, so every file is in the page cache and
-    // the fonts are loaded before anything is timed.
-    timeRead(set);
-    timeStartup(set);
-
+    runInChild(Kind::Read, set, warmDirectory); // brings every file into the page cache
     std::vector<double> reads;
     std::vector<double> startups;
-    for (int i = 0; i < options.runs; ++i) { // interleaved, so drift hits both alike
-        reads.push_back(timeRead(set));
-        startups.push_back(timeStartup(set));
-    }
     std::vector<double> naives;
-    for (int i = 0; i < options.runs; ++i)
-        naives.push_back(timeNaiveStartup(set));
+    std::vector<double> peaks;
+    for (int i = 0; i < options.runs; ++i) { // interleaved, so drift hits all alike
+        reads.push_back(runInChild(Kind::Read, set, warmDirectory).ms);
+        const RunResult startup = runInChild(Kind::Startup, set, warmDirectory);
+        startups.push_back(startup.ms);
+        peaks.push_back(static_cast<double>(startup.peakKb));
+        naives.push_back(runInChild(Kind::Naive, set, warmDirectory).ms);
+    }
     result.readMs = median(reads);
     result.startupMs = median(startups);
     result.naiveMs = median(naives);
-    result.rssGrowthKb = medianChildPeakRssKb(set.directory, options.memoryRuns) - emptyPeakKb;
-    result.save = timeSaves(set, options.saves); // last: it makes the files grow
+    result.peakKb = static_cast<long>(median(peaks));
+    result.rssGrowthKb = emptyPeakKb < 0 ? 0 : result.peakKb - emptyPeakKb;
     return result;
 }
 
@@ -430,19 +516,25 @@ Options parseOptions(int argc, char** argv)
             options.smoke = true;
             options.runs = 1;
             options.saves = 8;
-            options.memoryRuns = 1;
         } else if (arg == "--runs") {
             options.runs = std::max(1, std::stoi(value()));
         } else if (arg == "--saves") {
             options.saves = std::max(4, std::stoi(value()));
         } else if (arg == "--dir") {
             options.baseDirectory = value();
+        } else if (arg == "--sizes") {
+            std::string list = value();
+            options.sizes.clear();
+            for (std::size_t start = 0; start <= list.size();) {
+                const std::size_t comma = std::min(list.find(',', start), list.size());
+                options.sizes.push_back(parseSize(list.substr(start, comma - start)));
+                start = comma + 1;
+            }
         } else if (arg == "--keep") {
             options.keep = true;
-        } else if (arg == "--child-startup") {
-            options.childStartup = value();
         } else {
-            throw std::runtime_error("usage: tolmarin-bench [--smoke] [--runs N] [--saves N] [--dir FOLDER] [--keep]");
+            throw std::runtime_error("usage: tolmarin-bench [--smoke] [--runs N] [--saves N] [--dir FOLDER] [--keep]\n"
+                                     "                      [--sizes ENTRIES[:BRANCHES:REASONS],...]");
         }
     }
     return options;
@@ -465,37 +557,55 @@ int main(int argc, char** argv)
 {
     // Offscreen always, so figures do not depend on a display being there.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc > 1 && std::strcmp(argv[1], "--child") == 0)
+        return runChild(argc, argv);
+
     Options options;
+    std::string work;
     try {
         options = parseOptions(argc, argv);
+        work = makeWorkDirectory(options);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", error.what());
         return 2;
     }
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const std::string runtime = work + "/runtime";
+        ::mkdir(runtime.c_str(), 0700);
+        qputenv("XDG_RUNTIME_DIR", runtime.c_str());
+    }
     QApplication app(argc, argv);
-    if (!options.childStartup.empty())
-        return runChild(options.childStartup);
 
-    std::vector<DataSetSize> sizes;
-    if (options.smoke)
+    std::vector<DataSetSize> sizes = options.sizes;
+    if (sizes.empty() && options.smoke)
         sizes = {{0, 0, 0}, {1000, 20, 30}, {1000, 1000, 1000}};
-    else
+    else if (sizes.empty())
         sizes = {{0, 0, 0}, {10'000, 100, 300}, {100'000, 100, 300}, {1'000'000, 100, 300},
                  {1'000'000, 100'000, 100'000}};
+    // The empty log comes first: memory growth and Save are measured against it.
+    std::erase_if(sizes, [](const DataSetSize& size) { return size.entries + size.branches + size.reasons == 0; });
+    sizes.insert(sizes.begin(), DataSetSize{});
 
-    const std::string work = makeWorkDirectory(options);
     int status = 0;
     try {
+        const std::string warm = work + "/warm-up";
+        std::filesystem::create_directories(warm);
+        std::vector<DataSet> sets;
         std::vector<Result> results;
-        long emptyPeakKb = 0;
+        long emptyPeakKb = -1;
         for (const DataSetSize& size : sizes) {
             const std::string name = "e" + std::to_string(size.entries) + "-b" + std::to_string(size.branches)
                                    + "-r" + std::to_string(size.reasons);
-            const DataSet set = createDataSet(work + "/" + name, size);
-            if (results.empty()) // the first size is the empty log
-                emptyPeakKb = medianChildPeakRssKb(set.directory, options.memoryRuns);
-            results.push_back(measure(set, options, emptyPeakKb));
-            printJson(results.back());
+            sets.push_back(createDataSet(work + "/" + name, size));
+            results.push_back(measure(sets.back(), options, warm, emptyPeakKb));
+            if (size.entries + size.branches + size.reasons == 0)
+                emptyPeakKb = results.back().peakKb;
+        }
+        // Last: Saves make the files grow.
+        const std::vector<SaveResult> saves = timeSaves(sets, options.saves);
+        for (std::size_t i = 0; i < results.size(); ++i) {
+            results[i].save = saves[i];
+            printJson(results[i]);
         }
         printSummary(results, options, work);
     } catch (const std::exception& error) {
