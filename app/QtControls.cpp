@@ -52,7 +52,7 @@ void QtLabel::setCaption(const std::string& caption) { label_->setText(QString::
 
 std::string QtPlatform::toUpper(std::string_view text) const
 {
-    return QLocale::system().toUpper(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))).toStdString();
+    return locale_.toUpper(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))).toStdString();
 }
 
 void QtPlatform::showError(const std::string& message) { report_(QString::fromStdString(message)); }

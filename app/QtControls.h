@@ -3,6 +3,7 @@
 
 #include <Controls.h>
 
+#include <QLocale>
 #include <QString>
 
 #include <functional>
@@ -63,4 +64,7 @@ public:
 
 private:
     ErrorReporter report_;
+    // Made once: the first Save upper-cases every known branch and reason,
+    // and QLocale::system() per call would double its cost.
+    QLocale locale_ = QLocale::system();
 };

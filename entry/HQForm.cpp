@@ -31,6 +31,8 @@ HQForm::HQForm(HQControls controls, std::string dataDirectory)
 
 void HQForm::Form_Load()
 {
+    knownBranches_ = {};
+    knownReasons_ = {};
     // One file at a time: each is read whole and closed before the next.
     logbook::EnsureFile(entryLogPath_);
     c_.MLyS.addItems(logbook::ReadLines(entryLogPath_));
@@ -115,8 +117,8 @@ void HQForm::Command1_Click()
     }
     c_.MLyS.addItem(entryLine);
 
-    std::string problems = learn(c_.Text1, branchListPath_, "branch", branch);
-    problems += learn(c_.Text2, reasonListPath_, "reason", reason);
+    std::string problems = learn(c_.Text1, knownBranches_, branchListPath_, "branch", branch);
+    problems += learn(c_.Text2, knownReasons_, reasonListPath_, "reason", reason);
 
     c_.Label1.setCaption(std::string(kNoDateCaption));
     c_.Text1.setEditText("");
@@ -125,20 +127,27 @@ void HQForm::Command1_Click()
         c_.platform.showError("The entry was saved." + problems);
 }
 
-bool HQForm::isKnown(ComboBox& field, const std::string& text) const
+bool HQForm::isKnown(ComboBox& field, KnownTexts& known, const std::string& upper)
 {
-    const std::string upper = c_.platform.toUpper(text);
-    for (std::size_t i = 0, n = field.count(); i < n; ++i) {
-        if (c_.platform.toUpper(field.itemText(i)) == upper)
-            return true;
+    const std::size_t count = field.count();
+    if (!known.built || known.items != count) {
+        // Upper-casing every item once, here rather than at start-up, keeps
+        // loading a large vocabulary free of per-item work.
+        known.upper.clear();
+        known.upper.reserve(count);
+        for (std::size_t i = 0; i < count; ++i)
+            known.upper.insert(c_.platform.toUpper(field.itemText(i)));
+        known.items = count;
+        known.built = true;
     }
-    return false;
+    return known.upper.contains(upper);
 }
 
-std::string HQForm::learn(ComboBox& field, const std::string& listPath, const std::string& listName,
-                          const std::string& text)
+std::string HQForm::learn(ComboBox& field, KnownTexts& known, const std::string& listPath,
+                          const std::string& listName, const std::string& text)
 {
-    if (isKnown(field, text))
+    std::string upper = c_.platform.toUpper(text);
+    if (isKnown(field, known, upper))
         return {};
     try {
         logbook::AppendLine(listPath, text);
@@ -148,6 +157,8 @@ std::string HQForm::learn(ComboBox& field, const std::string& listPath, const st
              + error.what();
     }
     field.addItem(text);
+    known.upper.insert(std::move(upper));
+    ++known.items;
     return {};
 }
 

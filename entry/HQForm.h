@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 
 namespace entry {
 
@@ -37,11 +38,22 @@ public:
     const std::string& reasonListPath() const { return reasonListPath_; }
 
 private:
+    // The upper-cased texts of a combo box's items, so that Save tells a new
+    // branch or reason from a known one without going through every item.
+    // Built at the first Save and kept in step as items are learned.
+    struct KnownTexts {
+        std::unordered_set<std::string> upper;
+        // How many of the combo box's items are in `upper`; any other count
+        // means items came in some other way and the index is made anew.
+        std::size_t items = 0;
+        bool built = false;
+    };
+
     void capField(ComboBox& field);
-    bool isKnown(ComboBox& field, const std::string& text) const;
+    bool isKnown(ComboBox& field, KnownTexts& known, const std::string& upper);
     // Adds a new branch or reason to its list file and combo box; returns a
     // message for the user when the list file could not be written.
-    std::string learn(ComboBox& field, const std::string& listPath, const std::string& listName,
+    std::string learn(ComboBox& field, KnownTexts& known, const std::string& listPath, const std::string& listName,
                       const std::string& text);
 
     HQControls c_;
@@ -50,6 +62,8 @@ private:
     std::string reasonListPath_;
     std::uint8_t PickStage_ = 0;
     std::string PickedDate_;
+    KnownTexts knownBranches_;
+    KnownTexts knownReasons_;
 };
 
 } // namespace entry

@@ -5,16 +5,14 @@
 
 namespace logbook {
 
-LineList::LineList(std::unique_ptr<char[]> bytes, std::size_t size)
-    : bytes_(std::move(bytes))
-    , size_(size)
+namespace {
+
+// Where each line begins, plus the end of the data.
+template<typename Offset> void findLineStarts(const char* data, std::size_t size, std::vector<Offset>& starts)
 {
-    if (size_ == 0)
-        return;
-    const char* data = bytes_.get();
-    const char* end = data + size_;
-    starts_.reserve(size_ / 48 + 2);
-    starts_.push_back(0);
+    const char* end = data + size;
+    starts.reserve(size / 48 + 2);
+    starts.push_back(0);
     const char* p = data;
     while (p < end) {
         const auto* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
@@ -24,17 +22,31 @@ LineList::LineList(std::unique_ptr<char[]> bytes, std::size_t size)
              cr = static_cast<const char*>(std::memchr(cr + 1, '\r', segmentEnd - cr - 1))) {
             if (cr + 1 == lf)
                 break;
-            starts_.push_back(cr + 1 - data);
+            starts.push_back(static_cast<Offset>(cr + 1 - data));
             if (cr + 1 >= segmentEnd)
                 break;
         }
         if (!lf)
             break;
         p = lf + 1;
-        starts_.push_back(p - data);
+        starts.push_back(static_cast<Offset>(p - data));
     }
-    if (starts_.back() != size_)
-        starts_.push_back(size_);
+    if (starts.back() != size)
+        starts.push_back(static_cast<Offset>(size));
+}
+
+} // namespace
+
+LineList::LineList(std::unique_ptr<char[]> bytes, std::size_t size)
+    : bytes_(std::move(bytes))
+    , size_(size)
+{
+    if (size_ == 0)
+        return;
+    if (size_ <= UINT32_MAX)
+        findLineStarts(bytes_.get(), size_, starts32_);
+    else
+        findLineStarts(bytes_.get(), size_, starts64_);
 }
 
 LineList LineList::fromBytes(std::string_view bytes)
@@ -47,8 +59,8 @@ LineList LineList::fromBytes(std::string_view bytes)
 
 std::string_view LineList::bytesAt(std::size_t index) const
 {
-    std::size_t begin = starts_[index];
-    std::size_t end = starts_[index + 1];
+    std::size_t begin = startOf(index);
+    std::size_t end = startOf(index + 1);
     const char* data = bytes_.get();
     if (end > begin && data[end - 1] == '\n')
         --end;

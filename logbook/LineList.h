@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,7 +19,11 @@ public:
     LineList(std::unique_ptr<char[]> bytes, std::size_t size);
     static LineList fromBytes(std::string_view bytes);
 
-    std::size_t size() const { return starts_.empty() ? 0 : starts_.size() - 1; }
+    std::size_t size() const
+    {
+        const std::size_t starts = starts32_.empty() ? starts64_.size() : starts32_.size();
+        return starts == 0 ? 0 : starts - 1;
+    }
     bool empty() const { return size() == 0; }
 
     // The stored bytes of line `index`, without its line end.
@@ -29,10 +34,17 @@ public:
     std::size_t byteSize() const { return size_; }
 
 private:
+    std::size_t startOf(std::size_t index) const
+    {
+        return starts32_.empty() ? starts64_[index] : starts32_[index];
+    }
+
     std::unique_ptr<char[]> bytes_;
     std::size_t size_ = 0;
-    // starts_[i] is where line i begins; one more entry marks the end.
-    std::vector<std::size_t> starts_;
+    // starts[i] is where line i begins; one more entry marks the end. Files
+    // under 4 GiB, all real ones, take 32-bit offsets: half the memory.
+    std::vector<std::uint32_t> starts32_;
+    std::vector<std::uint64_t> starts64_;
 };
 
 } // namespace logbook

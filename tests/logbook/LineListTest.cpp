@@ -54,3 +54,19 @@ TEST(LineList, DecodesEachLineOnItsOwn)
     EXPECT_EQ(list.textAt(1), "café");
     EXPECT_EQ(list.bytesAt(1), "caf\xE9"); // stored bytes are never rewritten
 }
+
+TEST(LineList, ManyLinesKeepTheirOrderAndEnds)
+{
+    // Past 65,535 lines and 64 KiB of offsets, with every kind of line end.
+    const char* ends[] = {"\r\n", "\n", "\r"};
+    std::string bytes;
+    for (int i = 0; i < 70'000; ++i)
+        bytes += "line " + std::to_string(i) + ends[i % 3];
+    bytes += "last";
+    LineList list = LineList::fromBytes(bytes);
+    ASSERT_EQ(list.size(), 70'001u);
+    for (int i = 0; i < 70'000; ++i)
+        ASSERT_EQ(list.bytesAt(i), "line " + std::to_string(i)) << i;
+    EXPECT_EQ(list.bytesAt(70'000), "last");
+    EXPECT_EQ(list.byteSize(), bytes.size());
+}

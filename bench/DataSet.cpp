@@ -1,0 +1,93 @@
+#include "DataSet.h"
+
+#include <DataFiles.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <stdexcept>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::array<const char*, 12> kMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+// Everyday words first, so that small vocabularies read naturally.
+constexpr std::array<const char*, 12> kBranchWords = {"Head Office", "Main", "Zürich", "Malmö",
+                                                      "Kraków", "North", "South", "Harbour",
+                                                      "Airport", "Old Town", "Depot", "Annex"};
+constexpr std::array<const char*, 12> kReasonWords = {"Audit", "Überprüfung", "Training", "Meeting",
+                                                      "Inventory", "Repairs", "Handover", "Review",
+                                                      "Visit", "Stocktake", "Interview", "Café"};
+
+std::vector<std::string> vocabulary(const std::array<const char*, 12>& words, std::size_t count,
+                                    const char* prefix)
+{
+    std::vector<std::string> items;
+    items.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i < words.size()) {
+            items.emplace_back(words[i]);
+        } else {
+            char text[32];
+            std::snprintf(text, sizeof text, "%s %06zu", prefix, i);
+            items.emplace_back(text);
+        }
+    }
+    return items;
+}
+
+std::size_t writeFile(const std::string& path, const std::string& bytes)
+{
+    // Synced, so that write-back of the new files does not run into the
+    // measurements.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    bool written = fd >= 0;
+    for (std::size_t done = 0; written && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        written = n > 0;
+        done += written ? static_cast<std::size_t>(n) : 0;
+    }
+    if (!written || ::fsync(fd) != 0 || ::close(fd) != 0)
+        throw std::runtime_error("cannot write " + path);
+    return bytes.size();
+}
+
+std::string linesOf(const std::vector<std::string>& items)
+{
+    std::string bytes;
+    for (const std::string& item : items)
+        bytes += item + "\r\n";
+    return bytes;
+}
+
+} // namespace
+
+DataSet createDataSet(const std::string& directory, DataSetSize size)
+{
+    std::filesystem::create_directories(directory);
+    DataSet set{directory, size, vocabulary(kBranchWords, size.branches, "Branch"),
+                vocabulary(kReasonWords, size.reasons, "Reason"), 0};
+
+    std::mt19937 random(static_cast<unsigned>(size.entries * 31 + size.branches));
+    std::string log;
+    log.reserve(size.entries * (logbook::kEntryLineWidth + 4));
+    for (std::size_t i = 0; i < size.entries; ++i) {
+        char date[16];
+        std::snprintf(date, sizeof date, "%02u %s %u", static_cast<unsigned>(random() % 28 + 1),
+                      kMonths[random() % 12], static_cast<unsigned>(2016 + random() % 5));
+        // A log may hold texts that are no longer (or never were) in the lists.
+        const std::string branch = set.branches.empty() ? "Main" : set.branches[random() % set.branches.size()];
+        const std::string reason = set.reasons.empty() ? "Audit" : set.reasons[random() % set.reasons.size()];
+        log += logbook::composeEntryLine(date, branch, reason);
+        log += "\r\n";
+    }
+    set.fileBytes += writeFile(logbook::dataFilePath(directory, logbook::kEntryLogName), log);
+    set.fileBytes += writeFile(logbook::dataFilePath(directory, logbook::kBranchListName), linesOf(set.branches));
+    set.fileBytes += writeFile(logbook::dataFilePath(directory, logbook::kReasonListName), linesOf(set.reasons));
+    return set;
+}

@@ -1,0 +1,26 @@
+#pragma once
+// Data folders of a given size, filled with entry lines that look like a
+// real user's: dates from the picker's years, branches and reasons drawn
+// from the folder's own vocabulary, some of them beyond ASCII.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+struct DataSetSize {
+    std::size_t entries = 0;
+    std::size_t branches = 0;
+    std::size_t reasons = 0;
+};
+
+struct DataSet {
+    std::string directory;
+    DataSetSize size;
+    std::vector<std::string> branches;
+    std::vector<std::string> reasons;
+    // Bytes of the three data files together.
+    std::size_t fileBytes = 0;
+};
+
+// Creates `directory` and writes the three files into it.
+DataSet createDataSet(const std::string& directory, DataSetSize size);

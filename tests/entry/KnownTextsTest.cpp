@@ -1,0 +1,123 @@
+// Save tells new branches and reasons from known ones through an index of
+// upper-cased texts; it must answer exactly as going through the items does.
+#include <MemoryControls.h>
+#include <TempDir.h>
+
+#include <gtest/gtest.h>
+
+using testing_support::MemoryComboBox;
+using testing_support::MemoryPlatform;
+using testing_support::MemoryWindow;
+using testing_support::TempDir;
+
+namespace {
+
+// The check as stated: upper-case every item and compare it with the
+// upper-cased text, nothing trimmed.
+bool knownByScan(const MemoryPlatform& platform, const MemoryComboBox& combo, const std::string& text)
+{
+    for (const std::string& item : combo.items) {
+        if (platform.toUpper(item) == platform.toUpper(text))
+            return true;
+    }
+    return false;
+}
+
+class KnownTexts : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::unique_ptr<MemoryWindow> w;
+
+    void load()
+    {
+        w = std::make_unique<MemoryWindow>(dir.str());
+        w->form.Form_Load();
+    }
+
+    // Saves and checks that each field was learned exactly when the scan
+    // over the items as they were before the Save calls it new.
+    void saveAndCompare(const std::string& branch, const std::string& reason)
+    {
+        const bool newBranch = !knownByScan(w->platform, w->Text1, branch);
+        const bool newReason = !knownByScan(w->platform, w->Text2, reason);
+        const auto branchesBefore = w->Text1.items;
+        const auto reasonsBefore = w->Text2.items;
+        w->Label1.text = "07 Mar 2016";
+        w->Text1.text = branch;
+        w->Text2.text = reason;
+        w->form.Command1_Click();
+        ASSERT_TRUE(w->platform.errors.empty());
+
+        auto expectedBranches = branchesBefore;
+        if (newBranch)
+            expectedBranches.push_back(branch);
+        auto expectedReasons = reasonsBefore;
+        if (newReason)
+            expectedReasons.push_back(reason);
+        EXPECT_EQ(w->Text1.items, expectedBranches) << "branch '" << branch << "'";
+        EXPECT_EQ(w->Text2.items, expectedReasons) << "reason '" << reason << "'";
+    }
+};
+
+} // namespace
+
+TEST_F(KnownTexts, AnswerAsTheScanForLoadedAndLearnedItems)
+{
+    // Duplicates, case variants, a trailing space, letters beyond A to Z and
+    // a line in Windows-1252, as files written by other programs may hold.
+    dir.write("Branch.LyS", "Head Office\r\nhead office\r\nMain\r\nMain\r\nMain \r\nZürich\r\nCaf\xE9\r\n");
+    dir.write("Reason.LyS", "Audit\r\nAudit\r\nпроверка\r\nÉtude  \r\n");
+    load();
+
+    const std::vector<std::pair<std::string, std::string>> saves = {
+        {"HEAD OFFICE", "audit"},   // known in another case
+        {"Main", "AUDIT "},         // known; reason with a trailing space is new
+        {"Main  ", "Audit "},       // two trailing spaces: new; the reason was just learned
+        {"main ", "ПРОВЕРКА"},      // the loaded "Main " in another case; Cyrillic
+        {"ZÜRICH", "étude"},        // beyond A to Z; without the stored spaces: new
+        {"CAFÉ", "ÉTUDE  "},        // the Windows-1252 line decoded; with the spaces: known
+        {"New Depot", "Stocktake"}, // both new
+        {"NEW DEPOT", "stocktake"}, // learned in this run, now known
+        {" Main", "Stocktake"},     // leading space: new
+        {"New Depot", "Stocktake"}, // the same entry twice
+    };
+    for (const auto& [branch, reason] : saves)
+        saveAndCompare(branch, reason);
+
+    // The list files got exactly the learned texts, in order.
+    EXPECT_EQ(dir.read("Branch.LyS"),
+              "Head Office\r\nhead office\r\nMain\r\nMain\r\nMain \r\nZürich\r\nCaf\xE9\r\n"
+              "Main  \r\nNew Depot\r\n Main\r\n");
+    EXPECT_EQ(dir.read("Reason.LyS"), "Audit\r\nAudit\r\nпроверка\r\nÉtude  \r\nAUDIT \r\nétude\r\nStocktake\r\n");
+    EXPECT_EQ(w->MLyS.items.size(), saves.size());
+}
+
+TEST_F(KnownTexts, FirstSaveOnEmptyListsAndItemsComingInOtherwise)
+{
+    load();
+    saveAndCompare("Main", "Audit"); // nothing known yet
+    saveAndCompare("MAIN", "AUDIT");
+    // Should a front end ever add an item itself, the index notices.
+    w->Text1.items.push_back("Depot");
+    saveAndCompare("DEPOT", "Audit");
+    w->Text2.items.push_back("Visit");
+    saveAndCompare("Main", "visit");
+    EXPECT_EQ(w->Text1.items, (std::vector<std::string>{"Main", "Depot"}));
+    EXPECT_EQ(w->Text2.items, (std::vector<std::string>{"Audit", "Visit"}));
+}
+
+TEST_F(KnownTexts, LargeVocabularyBeyondSixteenBits)
+{
+    std::string branches;
+    for (int i = 0; i < 70'000; ++i)
+        branches += "Branch " + std::to_string(i) + "\r\n";
+    dir.write("Branch.LyS", branches);
+    load();
+    ASSERT_EQ(w->Text1.items.size(), 70'000u);
+    saveAndCompare("BRANCH 69999", "Audit"); // the last item, past 65,535
+    saveAndCompare("branch 32767", "Audit");
+    saveAndCompare("Branch 70000", "Audit"); // new
+    saveAndCompare("BRANCH 70000", "Audit");
+    EXPECT_EQ(w->Text1.items.size(), 70'001u);
+    EXPECT_EQ(w->Text1.items.back(), "Branch 70000");
+}
