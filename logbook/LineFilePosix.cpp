@@ -128,14 +128,33 @@ bool writeAll(int fd, const std::string& path, const char* data, std::size_t siz
     return true;
 }
 
-bool lastByteIsLineEnd(int fd, off_t size)
+// Whether the file's last byte ends a line. A read that fails is a failed
+// save: guessing could glue the new record onto an unended line.
+bool lastByteIsLineEnd(int fd, const std::string& path, off_t size, bool& isLineEnd)
 {
+    if (injected(Step::Read, path))
+        return false;
     char last = 0;
     ssize_t got;
     do {
         got = ::pread(fd, &last, 1, size - 1);
     } while (got < 0 && errno == EINTR);
-    return got != 1 || last == '\n' || last == '\r';
+    if (got != 1) {
+        if (got == 0)
+            errno = EIO; // shrunk under our lock: not a file we can trust
+        return false;
+    }
+    isLineEnd = last == '\n' || last == '\r';
+    return true;
+}
+
+// Cuts the file back to `size` after a failed append.
+void takeBack(int fd, const std::string& path, off_t size)
+{
+    if (injected(Step::Truncate, path))
+        return;
+    while (::ftruncate(fd, size) < 0 && errno == EINTR) {
+    }
 }
 
 } // namespace
@@ -214,11 +233,20 @@ void AppendLine(const std::string& path, std::string_view text)
     const off_t sizeBefore = info.st_size;
 
     std::string record;
-    if (sizeBefore > 0 && !lastByteIsLineEnd(fd, sizeBefore))
-        record = "\r\n";
+    if (sizeBefore > 0) {
+        bool isLineEnd = true;
+        if (!lastByteIsLineEnd(fd, path, sizeBefore, isLineEnd)) {
+            closeQuietly(fd);
+            throw FileError(Action::Read, path, errno);
+        }
+        if (!isLineEnd)
+            record = "\r\n";
+    }
     record += fileBytesFromText(text);
     record += "\r\n";
 
+    // A failed fdatasync is final: the kernel may already have dropped the
+    // dirty pages, so a second call could report success for lost data.
     bool stored = writeAll(fd, path, record.data(), record.size())
                && !injected(Step::Sync, path) && ::fdatasync(fd) == 0
                && (!created || syncDirectoryOf(path));
@@ -226,13 +254,13 @@ void AppendLine(const std::string& path, std::string_view text)
         // Take back whatever part of the record reached the file, so a
         // failed save leaves no partial or unconfirmed line behind.
         int error = errno;
-        if (!injected(Step::Truncate, path))
-            (void)::ftruncate(fd, sizeBefore);
+        takeBack(fd, path, sizeBefore);
         ::close(fd);
         throw FileError(Action::Write, path, error);
     }
-    if (closeFile(fd, path) < 0)
-        throw FileError(Action::Write, path, errno);
+    // The line is on stable storage now. A failing close cannot undo that,
+    // and reporting it would have the user save the entry a second time.
+    (void)closeFile(fd, path);
 }
 
 } // namespace logbook
