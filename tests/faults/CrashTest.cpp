@@ -1,0 +1,261 @@
+// Real Saves in child processes: killed at random moments, and two
+// instances saving into one folder at once.
+
+#include "ChildProcess.h"
+
+#include <DataFiles.h>
+#include <FileError.h>
+#include <LineFile.h>
+#include <Faults.h>
+#include <TempDir.h>
+#include <Text.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <random>
+#include <regex>
+#include <set>
+
+using namespace testing_support;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long envNumber(const char* name, long fallback)
+{
+    const char* value = std::getenv(name);
+    return value && *value ? std::atol(value) : fallback;
+}
+
+bool longRun() { return envNumber("TOLMARIN_LONG", 0) != 0; }
+
+// The branches save_child uses, as stored after the 16-character cap.
+const std::set<std::string> kKnownBranches = {
+    "Main", "Zürich", "Head Office", "Île-de-France", "Niederlassung Sü", "Москва",
+};
+
+// Checks all three files against what the children reported, and that
+// every line anyone wrote is whole. `tag` is a pattern matching the tags in use.
+struct Logbook {
+    std::vector<std::string> entries, branches, reasons;
+};
+
+// Positions 31 to 60 of an entry line: the reason, without its fill.
+std::string reasonOf(const std::string& line)
+{
+    std::string reason(std::string_view(line).substr(logbook::leftCharacters(line, 30).size()));
+    reason.erase(reason.find_last_not_of(' ') + 1);
+    return reason;
+}
+
+Logbook checkFolder(const TempDir& dir, const std::vector<ReportedSave>& reported, const std::string& tag)
+{
+    Logbook book{wholeLines(dir.read("TOLM.LyS"), "TOLM.LyS"), wholeLines(dir.read("Branch.LyS"), "Branch.LyS"),
+                 wholeLines(dir.read("Reason.LyS"), "Reason.LyS")};
+    const std::regex reasonPattern(tag + "\\.[0-9]+");
+    const std::regex newBranchPattern("n" + tag + "\\.[0-9]+");
+
+    std::set<std::string> seen;
+    for (const std::string& line : book.entries) {
+        EXPECT_EQ(logbook::characterCount(line), logbook::kEntryLineWidth) << line;
+        EXPECT_TRUE(std::regex_match(reasonOf(line), reasonPattern)) << line;
+        EXPECT_TRUE(seen.insert(line).second) << "stored twice: " << line;
+    }
+    // Every Save that returned is there, in the order it returned.
+    std::size_t at = 0;
+    for (const ReportedSave& save : reported) {
+        while (at < book.entries.size() && book.entries[at] != save.entry)
+            ++at;
+        if (at == book.entries.size()) {
+            ADD_FAILURE() << "a returned Save is missing: " << save.entry;
+            break;
+        }
+    }
+
+    std::set<std::string> branches;
+    for (const std::string& branch : book.branches) {
+        EXPECT_TRUE(kKnownBranches.contains(branch) || std::regex_match(branch, newBranchPattern)) << branch;
+        EXPECT_TRUE(branches.insert(branch).second || kKnownBranches.contains(branch)) << "twice: " << branch;
+    }
+    std::set<std::string> reasons;
+    for (const std::string& reason : book.reasons) {
+        EXPECT_TRUE(std::regex_match(reason, reasonPattern)) << reason;
+        EXPECT_TRUE(reasons.insert(reason).second) << "twice: " << reason;
+    }
+    for (const ReportedSave& save : reported) {
+        EXPECT_TRUE(branches.contains(save.branch)) << "branch not learned: " << save.branch;
+        EXPECT_TRUE(reasons.contains(save.reason)) << "reason not learned: " << save.reason;
+    }
+    return book;
+}
+
+} // namespace
+
+TEST(Crash, KilledAtRandomMomentsEverythingReturnedIsStoredWhole)
+{
+    const long iterations = envNumber("TOLMARIN_KILL_ITERATIONS", longRun() ? 20000 : 1000);
+    const auto seed = static_cast<unsigned>(envNumber("TOLMARIN_KILL_SEED", std::random_device{}()));
+    std::printf("[ crash ] %ld kills, seed %u (TOLMARIN_KILL_SEED repeats a run)\n", iterations, seed);
+    RecordProperty("seed", static_cast<int>(seed));
+    std::mt19937 random(seed);
+    // Long enough to land in start-up, in a Save and between Saves.
+    std::uniform_int_distribution<int> delayMicroseconds(0, 12000);
+
+    TempDir dir;
+    TempDir logs;
+    std::vector<ReportedSave> reported;
+    long killsBeforeAnySave = 0;
+    const auto started = Clock::now();
+    for (long i = 0; i < iterations; ++i) {
+        SaveChild child(dir.str(), "k" + std::to_string(i), 0, logs.file("stderr.txt"));
+        ::usleep(static_cast<useconds_t>(delayMicroseconds(random)));
+        child.kill();
+        std::vector<ReportedSave> saves = parseReports(child.output());
+        const int status = child.wait();
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+            << "save_child ended by itself at kill " << i << ": " << readFile(logs.file("stderr.txt"));
+        killsBeforeAnySave += saves.empty();
+        reported.insert(reported.end(), saves.begin(), saves.end());
+        if (i % 100 == 99) {
+            checkFolder(dir, reported, "k[0-9]+");
+            ASSERT_FALSE(HasFailure()) << "after kill " << i;
+        }
+    }
+    const Logbook book = checkFolder(dir, reported, "k[0-9]+");
+    const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    std::printf("[ crash ] %ld kills in %.1f s: %zu Saves returned, %zu entry lines, %ld kills before any "
+                "Save returned\n",
+                iterations, seconds, reported.size(), book.entries.size(), killsBeforeAnySave);
+    // The window must reach into the saves, not only into start-up.
+    EXPECT_GT(reported.size(), static_cast<std::size_t>(iterations / 2));
+}
+
+TEST(TwoInstances, ThousandSavesEachIntoOneFolder)
+{
+    const long count = longRun() ? 10000 : 1000;
+    TempDir dir;
+    TempDir logs;
+    const auto started = Clock::now();
+    // From an empty folder, so both also race to create the files.
+    SaveChild a(dir.str(), "A", count, logs.file("a.txt"));
+    SaveChild b(dir.str(), "B", count, logs.file("b.txt"));
+    drain({&a, &b});
+    for (auto* child : {&a, &b}) {
+        const int status = child->wait();
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << readFile(logs.file("a.txt")) << readFile(logs.file("b.txt"));
+    }
+    const std::vector<ReportedSave> savesA = parseReports(a.output());
+    const std::vector<ReportedSave> savesB = parseReports(b.output());
+    ASSERT_EQ(savesA.size(), static_cast<std::size_t>(count));
+    ASSERT_EQ(savesB.size(), static_cast<std::size_t>(count));
+
+    const Logbook book = checkFolder(dir, savesA, "[AB]");
+    checkFolder(dir, savesB, "[AB]");
+    EXPECT_EQ(book.entries.size(), static_cast<std::size_t>(2 * count));
+    EXPECT_EQ(book.reasons.size(), static_cast<std::size_t>(2 * count));
+    // How much the two really overlapped: switches between A and B in the log.
+    std::size_t switches = 0;
+    for (std::size_t i = 1; i < book.entries.size(); ++i)
+        switches += reasonOf(book.entries[i])[0] != reasonOf(book.entries[i - 1])[0];
+    const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    std::printf("[ two instances ] %zu entry lines in %.1f s, %zu switches between the instances\n",
+                book.entries.size(), seconds, switches);
+    EXPECT_GT(switches, 10u);
+}
+
+// One instance's failed append takes its partial line back with ftruncate.
+// Without the lock, a second instance appending in that moment would lose
+// its line to the cut; with it, the second waits.
+namespace {
+
+struct LockRace {
+    std::string file;
+    bool lostLine = false;
+    bool secondWaited = false;
+};
+
+void failSyncAfterSignal(int ready, int go, bool skipLock)
+{
+    logbook::faults::setHook([=](logbook::faults::Step step, std::string_view) -> logbook::faults::Action {
+        if (step == logbook::faults::Step::Lock && skipLock)
+            return {ENOLCK};
+        if (step == logbook::faults::Step::Sync) {
+            char byte = 1;
+            (void)!::write(ready, &byte, 1);
+            (void)!::read(go, &byte, 1);
+            return {EIO};
+        }
+        return {};
+    });
+}
+
+LockRace race(bool withLock)
+{
+    LockRace result;
+    TempDir dir;
+    const std::string path = dir.file("TOLM.LyS");
+    dir.write("TOLM.LyS", "old\r\n");
+    int ready[2], go[2];
+    if (::pipe(ready) != 0 || ::pipe(go) != 0)
+        throw std::runtime_error("pipe failed");
+
+    pid_t first = ::fork();
+    if (first == 0) {
+        failSyncAfterSignal(ready[1], go[0], !withLock);
+        try {
+            logbook::AppendLine(path, "first, will fail");
+        } catch (const logbook::FileError&) {
+            ::_exit(0);
+        }
+        ::_exit(1);
+    }
+    char byte;
+    (void)!::read(ready[0], &byte, 1); // the first is inside its append now
+
+    pid_t second = ::fork();
+    if (second == 0) {
+        if (!withLock)
+            logbook::faults::setHook([](logbook::faults::Step step, std::string_view) {
+                return logbook::faults::Action{step == logbook::faults::Step::Lock ? ENOLCK : 0};
+            });
+        try {
+            logbook::AppendLine(path, "second");
+        } catch (const logbook::FileError&) {
+            ::_exit(1);
+        }
+        ::_exit(0);
+    }
+    ::usleep(200000);
+    int status = 0;
+    result.secondWaited = ::waitpid(second, &status, WNOHANG) == 0;
+    (void)!::write(go[1], &byte, 1);
+    if (result.secondWaited)
+        ::waitpid(second, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the second append failed";
+    ::waitpid(first, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the first append did not fail";
+    for (int fd : {ready[0], ready[1], go[0], go[1]})
+        ::close(fd);
+    result.file = dir.read("TOLM.LyS");
+    return result;
+}
+
+} // namespace
+
+TEST(TwoInstances, TheLockKeepsAFailedAppendFromCuttingAnotherInstancesLine)
+{
+    const LockRace locked = race(true);
+    EXPECT_TRUE(locked.secondWaited);
+    EXPECT_EQ(locked.file, "old\r\nsecond\r\n");
+
+    // The same race without the lock shows what it prevents.
+    const LockRace unlocked = race(false);
+    EXPECT_FALSE(unlocked.secondWaited);
+    EXPECT_EQ(unlocked.file, "old\r\n");
+}
