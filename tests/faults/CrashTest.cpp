@@ -155,8 +155,8 @@ TEST(Crash, KilledAtRandomMomentsEverythingReturnedIsStoredWhole)
     std::printf("[ crash ] %ld kills in %.1f s: %zu Saves returned, %zu entry lines, %ld kills before any "
                 "Save returned\n",
                 iterations, seconds, reported.size(), book.entries.size(), killsBeforeAnySave);
-    // The window must reach into the saves, not only into start-up.
-    EXPECT_GT(reported.size(), static_cast<std::size_t>(iterations / 2));
+    // The kills must reach into the Saves, not only into start-up.
+    EXPECT_GE(iterations - killsBeforeAnySave, iterations / 10);
 }
 
 TEST(TwoInstances, ThousandSavesEachIntoOneFolder)
@@ -201,8 +201,8 @@ namespace {
 
 struct LockRace {
     std::string file;
-    bool lostLine = false;
-    bool secondWaited = false;
+    bool secondBlockedOnTheLock = false;
+    bool secondFinishedFirst = false;
 };
 
 void failSyncAfterSignal(int ready, int go, bool skipLock)
@@ -218,6 +218,18 @@ void failSyncAfterSignal(int ready, int go, bool skipLock)
         }
         return {};
     });
+}
+
+// Whether the kernel lists `pid` as waiting for a POSIX lock.
+bool waitsForLock(pid_t pid)
+{
+    std::ifstream locks("/proc/locks");
+    const std::string needle = " " + std::to_string(pid) + " ";
+    for (std::string line; std::getline(locks, line);) {
+        if (line.find("->") != std::string::npos && line.find(needle) != std::string::npos)
+            return true;
+    }
+    return false;
 }
 
 LockRace race(bool withLock)
@@ -240,15 +252,16 @@ LockRace race(bool withLock)
         }
         ::_exit(1);
     }
-    char byte;
-    (void)!::read(ready[0], &byte, 1); // the first is inside its append now
+    char byte = 0;
+    (void)!::read(ready[0], &byte, 1); // the first has written, not yet synced
 
     pid_t second = ::fork();
     if (second == 0) {
-        if (!withLock)
+        if (!withLock) {
             logbook::faults::setHook([](logbook::faults::Step step, std::string_view) {
                 return logbook::faults::Action{step == logbook::faults::Step::Lock ? ENOLCK : 0};
             });
+        }
         try {
             logbook::AppendLine(path, "second");
         } catch (const logbook::FileError&) {
@@ -256,11 +269,18 @@ LockRace race(bool withLock)
         }
         ::_exit(0);
     }
-    ::usleep(200000);
+    // Up to ten seconds for the second to reach the lock, or to finish.
     int status = 0;
-    result.secondWaited = ::waitpid(second, &status, WNOHANG) == 0;
+    bool secondDone = false;
+    for (int i = 0; i < 1000 && !secondDone && !result.secondBlockedOnTheLock; ++i) {
+        secondDone = ::waitpid(second, &status, WNOHANG) == second;
+        result.secondBlockedOnTheLock = !secondDone && waitsForLock(second);
+        if (!secondDone && !result.secondBlockedOnTheLock)
+            ::usleep(10000);
+    }
+    result.secondFinishedFirst = secondDone;
     (void)!::write(go[1], &byte, 1);
-    if (result.secondWaited)
+    if (!secondDone)
         ::waitpid(second, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the second append failed";
     ::waitpid(first, &status, 0);
@@ -276,11 +296,13 @@ LockRace race(bool withLock)
 TEST(TwoInstances, TheLockKeepsAFailedAppendFromCuttingAnotherInstancesLine)
 {
     const LockRace locked = race(true);
-    EXPECT_TRUE(locked.secondWaited);
+    EXPECT_TRUE(locked.secondBlockedOnTheLock);
+    EXPECT_FALSE(locked.secondFinishedFirst);
     EXPECT_EQ(locked.file, "old\r\nsecond\r\n");
 
-    // The same race without the lock shows what it prevents.
+    // The same race without the lock shows what it prevents: the second
+    // reports success, and the first's cut takes its line away.
     const LockRace unlocked = race(false);
-    EXPECT_FALSE(unlocked.secondWaited);
+    EXPECT_TRUE(unlocked.secondFinishedFirst);
     EXPECT_EQ(unlocked.file, "old\r\n");
 }
