@@ -72,7 +72,5 @@ echo "== Sanitizer build (ASan + UBSan), TOLMARIN_QT=$qt"
 cmake -S . -B build-asan -DTOLMARIN_SANITIZE=ON -DTOLMARIN_QT="$qt" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-asan -j"$jobs"
 export UBSAN_OPTIONS=print_stacktrace=1
-export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1
-# Libraries the system loads for Qt keep some memory to the end on purpose.
-export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
+export ASAN_OPTIONS=detect_leaks=1
 (cd build-asan && ctest --output-on-failure -j"$jobs")
