@@ -32,7 +32,9 @@ int openFile(const std::string& path, int flags, Step step = Step::Open)
         return -1;
     int fd;
     do {
-        fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+        // O_NONBLOCK: a FIFO in a data file's place must not block the open.
+        // Regular files ignore it.
+        fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }
@@ -52,6 +54,19 @@ void closeQuietly(int fd)
     int saved = errno;
     ::close(fd);
     errno = saved;
+}
+
+// Only a regular file can be a data file: a FIFO or a device in its place
+// would block the program or never reach its end.
+bool statRegularFile(int fd, const std::string& path, struct stat& info)
+{
+    if (injected(Step::Stat, path) || ::fstat(fd, &info) < 0)
+        return false;
+    if (!S_ISREG(info.st_mode)) {
+        errno = EINVAL;
+        return false;
+    }
+    return true;
 }
 
 // fsync of the folder, so a newly created file survives a power cut.
@@ -165,6 +180,11 @@ void EnsureFile(const std::string& path)
     int fd = openForAppend(path, O_WRONLY, created);
     if (fd < 0)
         throw FileError(Action::Open, path, errno);
+    struct stat info {};
+    if (!statRegularFile(fd, path, info)) {
+        closeQuietly(fd);
+        throw FileError(Action::Open, path, errno);
+    }
     if (created && !syncDirectoryOf(path)) {
         closeQuietly(fd);
         throw FileError(Action::Write, path, errno);
@@ -179,7 +199,7 @@ LineList ReadLines(const std::string& path)
     if (fd < 0)
         throw FileError(Action::Open, path, errno);
     struct stat info {};
-    if (injected(Step::Stat, path) || ::fstat(fd, &info) < 0) {
+    if (!statRegularFile(fd, path, info)) {
         closeQuietly(fd);
         throw FileError(Action::Read, path, errno);
     }
@@ -226,7 +246,7 @@ void AppendLine(const std::string& path, std::string_view text)
     lockForAppend(fd, path);
 
     struct stat info {};
-    if (injected(Step::Stat, path) || ::fstat(fd, &info) < 0) {
+    if (!statRegularFile(fd, path, info)) {
         closeQuietly(fd);
         throw FileError(Action::Write, path, errno);
     }
