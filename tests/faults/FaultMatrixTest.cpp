@@ -4,6 +4,7 @@
 #include "FaultSeam.h"
 
 #include <FileError.h>
+#include <LineFile.h>
 #include <MemoryControls.h>
 #include <TempDir.h>
 
@@ -396,3 +397,26 @@ TEST_F(SaveFaults, EveryStepOfSaveFailsCleanlyAndTheNextSaveSucceeds)
 }
 
 } // namespace
+
+// Two faults at once: the write breaks off and cutting the file back fails
+// as well. The fragment cannot be taken back then, but the next record must
+// still start on a line of its own rather than continue the fragment.
+TEST(DoubleFault, FailedCutBackLeavesTheFragmentOnALineOfItsOwn)
+{
+    TempDir dir;
+    dir.write("TOLM.LyS", "old\r\n");
+    const std::string path = dir.file("TOLM.LyS");
+    {
+        int writes = 0;
+        logbook::faults::setHook([&writes](Step step, std::string_view) -> logbook::faults::Action {
+            if (step == Step::Write)
+                return ++writes == 1 ? logbook::faults::Action{0, 5} : logbook::faults::Action{EIO};
+            return {step == Step::Truncate ? EIO : 0};
+        });
+        EXPECT_THROW(logbook::AppendLine(path, kEntry), FileError);
+        logbook::faults::setHook({});
+    }
+    EXPECT_EQ(dir.read("TOLM.LyS"), "old\r\n" + kEntry.substr(0, 5));
+    logbook::AppendLine(path, kEntry);
+    EXPECT_EQ(dir.read("TOLM.LyS"), "old\r\n" + kEntry.substr(0, 5) + "\r\n" + kEntry + "\r\n");
+}
