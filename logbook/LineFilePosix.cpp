@@ -143,10 +143,16 @@ bool writeAll(int fd, const std::string& path, const char* data, std::size_t siz
     return true;
 }
 
-// Whether the file's last byte ends a line. A read that fails is a failed
-// save: guessing could glue the new record onto an unended line.
-bool lastByteIsLineEnd(int fd, const std::string& path, off_t size, bool& isLineEnd)
+// What must go before a new record so that it starts a line of its own:
+// nothing after LF; LF after a lone CR, which makes it CR LF (the reading
+// stays the same, and a record cut off between its CR and LF is mended);
+// CR LF after anything else. A read that fails is a failed save: guessing
+// could glue the new record onto an unended line.
+bool separatorBefore(int fd, const std::string& path, off_t size, std::string& separator)
 {
+    separator.clear();
+    if (size == 0)
+        return true;
     if (injected(Step::Read, path))
         return false;
     char last = 0;
@@ -159,7 +165,10 @@ bool lastByteIsLineEnd(int fd, const std::string& path, off_t size, bool& isLine
             errno = EIO; // shrunk under our lock: not a file we can trust
         return false;
     }
-    isLineEnd = last == '\n' || last == '\r';
+    if (last == '\r')
+        separator = "\n";
+    else if (last != '\n')
+        separator = "\r\n";
     return true;
 }
 
@@ -253,14 +262,9 @@ void AppendLine(const std::string& path, std::string_view text)
     const off_t sizeBefore = info.st_size;
 
     std::string record;
-    if (sizeBefore > 0) {
-        bool isLineEnd = true;
-        if (!lastByteIsLineEnd(fd, path, sizeBefore, isLineEnd)) {
-            closeQuietly(fd);
-            throw FileError(Action::Read, path, errno);
-        }
-        if (!isLineEnd)
-            record = "\r\n";
+    if (!separatorBefore(fd, path, sizeBefore, record)) {
+        closeQuietly(fd);
+        throw FileError(Action::Read, path, errno);
     }
     record += fileBytesFromText(text);
     record += "\r\n";

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -150,23 +151,42 @@ inline std::string readFile(const std::string& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// The lines of a data file written only by the program: every line ends in
-// CR LF, none holds a stray CR or LF (two lines glued or one torn), and
-// each is valid UTF-8.
-inline std::vector<std::string> wholeLines(const std::string& bytes, const std::string& name)
+// The lines of a data file written only by the program.
+struct DataFileLines {
+    std::vector<std::string> whole;
+    // Records a kill cut short where the kernel copies a write page by page:
+    // it checks for a fatal signal before each page, so a write that crosses
+    // a page boundary can end after the first page. No program can prevent
+    // that with an append-only file; it can only start the next record on a
+    // line of its own, which the checks below hold it to.
+    std::vector<std::string> cutAtPageBoundary;
+};
+
+// Every line must end in CR LF and be a record `isRecord` accepts: a stray
+// CR or LF means two lines glued or one torn. The one exception is a record
+// cut off exactly at a page boundary (see above), which must then be ended
+// so the next record stands on its own line.
+inline DataFileLines readDataFile(const std::string& bytes, const std::string& name,
+                                  const std::function<bool(const std::string&)>& isRecord)
 {
-    std::vector<std::string> lines;
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    DataFileLines lines;
     std::size_t begin = 0;
     while (begin < bytes.size()) {
         std::size_t end = bytes.find("\r\n", begin);
-        if (end == std::string::npos) {
-            ADD_FAILURE() << name << ": last line has no CR LF: " << bytes.substr(begin);
-            break;
-        }
+        const bool ended = end != std::string::npos;
+        if (!ended)
+            end = bytes.size();
         std::string line = bytes.substr(begin, end - begin);
-        if (line.find_first_of("\r\n") != std::string::npos || !logbook::isValidUtf8(line))
-            ADD_FAILURE() << name << ": torn or glued line: " << line;
-        lines.push_back(std::move(line));
+        if (ended && line.find_first_of("\r\n") == std::string::npos && logbook::isValidUtf8(line)
+            && isRecord(line)) {
+            lines.whole.push_back(std::move(line));
+        } else if (end % page == 0 && !line.empty() && line.find_first_of("\r\n") == std::string::npos) {
+            lines.cutAtPageBoundary.push_back(std::move(line));
+        } else {
+            ADD_FAILURE() << name << ": torn or glued line at byte " << begin << (ended ? "" : " (no CR LF)")
+                          << ": " << line;
+        }
         begin = end + 2;
     }
     return lines;

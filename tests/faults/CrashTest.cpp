@@ -4,9 +4,9 @@
 #include "ChildProcess.h"
 
 #include <DataFiles.h>
+#include <Faults.h>
 #include <FileError.h>
 #include <LineFile.h>
-#include <Faults.h>
 #include <TempDir.h>
 #include <Text.h>
 
@@ -15,9 +15,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
-#include <random>
 #include <functional>
+#include <random>
 #include <set>
 
 using namespace testing_support;
@@ -53,10 +52,9 @@ bool isReason(std::string_view text, const TagTest& isTag)
     return dot != std::string_view::npos && isTag(text.substr(0, dot)) && allDigits(text.substr(dot + 1));
 }
 
-// Checks all three files against what the children reported, and that
-// every line anyone wrote is whole.
 struct Logbook {
     std::vector<std::string> entries, branches, reasons;
+    std::size_t cutAtPageBoundary = 0;
 };
 
 // Positions 31 to 60 of an entry line: the reason, without its fill.
@@ -67,17 +65,27 @@ std::string reasonOf(const std::string& line)
     return reason;
 }
 
+// Checks all three files against what the children reported, and that
+// every line anyone wrote is whole.
 Logbook checkFolder(const TempDir& dir, const std::vector<ReportedSave>& reported, const TagTest& isTag)
 {
-    Logbook book{wholeLines(dir.read("TOLM.LyS"), "TOLM.LyS"), wholeLines(dir.read("Branch.LyS"), "Branch.LyS"),
-                 wholeLines(dir.read("Reason.LyS"), "Reason.LyS")};
+    const auto isEntry = [&](const std::string& line) {
+        return logbook::characterCount(line) == logbook::kEntryLineWidth && isReason(reasonOf(line), isTag);
+    };
+    const auto isBranch = [&](const std::string& line) {
+        return kKnownBranches.contains(line) || (line.starts_with("n") && isReason(line.substr(1), isTag));
+    };
+    const auto isReasonLine = [&](const std::string& line) { return isReason(line, isTag); };
+    const DataFileLines entries = readDataFile(dir.read("TOLM.LyS"), "TOLM.LyS", isEntry);
+    const DataFileLines branches = readDataFile(dir.read("Branch.LyS"), "Branch.LyS", isBranch);
+    const DataFileLines reasons = readDataFile(dir.read("Reason.LyS"), "Reason.LyS", isReasonLine);
+    Logbook book{entries.whole, branches.whole, reasons.whole,
+                 entries.cutAtPageBoundary.size() + branches.cutAtPageBoundary.size()
+                     + reasons.cutAtPageBoundary.size()};
 
     std::set<std::string> seen;
-    for (const std::string& line : book.entries) {
-        EXPECT_EQ(logbook::characterCount(line), logbook::kEntryLineWidth) << line;
-        EXPECT_TRUE(isReason(reasonOf(line), isTag)) << line;
+    for (const std::string& line : book.entries)
         EXPECT_TRUE(seen.insert(line).second) << "stored twice: " << line;
-    }
     // Every Save that returned is there, in the order it returned.
     std::size_t at = 0;
     for (const ReportedSave& save : reported) {
@@ -88,21 +96,15 @@ Logbook checkFolder(const TempDir& dir, const std::vector<ReportedSave>& reporte
             break;
         }
     }
-
-    std::set<std::string> branches;
-    for (const std::string& branch : book.branches) {
-        const bool newBranch = branch.starts_with("n") && isReason(std::string_view(branch).substr(1), isTag);
-        EXPECT_TRUE(kKnownBranches.contains(branch) || newBranch) << branch;
-        EXPECT_TRUE(branches.insert(branch).second || kKnownBranches.contains(branch)) << "twice: " << branch;
-    }
-    std::set<std::string> reasons;
-    for (const std::string& reason : book.reasons) {
-        EXPECT_TRUE(isReason(reason, isTag)) << reason;
-        EXPECT_TRUE(reasons.insert(reason).second) << "twice: " << reason;
-    }
+    std::set<std::string> branchSet;
+    for (const std::string& branch : book.branches)
+        EXPECT_TRUE(branchSet.insert(branch).second || kKnownBranches.contains(branch)) << "twice: " << branch;
+    std::set<std::string> reasonSet;
+    for (const std::string& reason : book.reasons)
+        EXPECT_TRUE(reasonSet.insert(reason).second) << "twice: " << reason;
     for (const ReportedSave& save : reported) {
-        EXPECT_TRUE(branches.contains(save.branch)) << "branch not learned: " << save.branch;
-        EXPECT_TRUE(reasons.contains(save.reason)) << "reason not learned: " << save.reason;
+        EXPECT_TRUE(branchSet.contains(save.branch)) << "branch not learned: " << save.branch;
+        EXPECT_TRUE(reasonSet.contains(save.reason)) << "reason not learned: " << save.reason;
     }
     return book;
 }
@@ -153,8 +155,9 @@ TEST(Crash, KilledAtRandomMomentsEverythingReturnedIsStoredWhole)
     const Logbook book = checkFolder(dir, reported, isTag);
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
     std::printf("[ crash ] %ld kills in %.1f s: %zu Saves returned, %zu entry lines, %ld kills before any "
-                "Save returned\n",
-                iterations, seconds, reported.size(), book.entries.size(), killsBeforeAnySave);
+                "Save returned, %zu records cut at a page boundary\n",
+                iterations, seconds, reported.size(), book.entries.size(), killsBeforeAnySave,
+                book.cutAtPageBoundary);
     // The kills must reach into the Saves, not only into start-up.
     EXPECT_GE(iterations - killsBeforeAnySave, iterations / 10);
 }
@@ -184,6 +187,7 @@ TEST(TwoInstances, ThousandSavesEachIntoOneFolder)
     checkFolder(dir, savesB, isTag);
     EXPECT_EQ(book.entries.size(), static_cast<std::size_t>(2 * count));
     EXPECT_EQ(book.reasons.size(), static_cast<std::size_t>(2 * count));
+    EXPECT_EQ(book.cutAtPageBoundary, 0u); // nobody was killed here
     // How much the two really overlapped: switches between A and B in the log.
     std::size_t switches = 0;
     for (std::size_t i = 1; i < book.entries.size(); ++i)

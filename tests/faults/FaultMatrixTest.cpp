@@ -196,11 +196,13 @@ const std::string kReason = "Prüfung";
 const std::string kEntry = "07 Mar 2016  Zürich           Prüfung" + std::string(23, ' ');
 
 // `before` with `text` appended the way AppendLine does: an unended last
-// line is ended first.
+// line is ended first, a lone CR at the end completed to CR LF.
 std::string appended(const std::optional<std::string>& before, const std::string& text)
 {
     std::string bytes = before.value_or("");
-    if (!bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r')
+    if (!bytes.empty() && bytes.back() == '\r')
+        bytes += "\n";
+    else if (!bytes.empty() && bytes.back() != '\n')
         bytes += "\r\n";
     return bytes + text + "\r\n";
 }
