@@ -310,3 +310,21 @@ TEST(TwoInstances, TheLockKeepsAFailedAppendFromCuttingAnotherInstancesLine)
     EXPECT_TRUE(unlocked.secondFinishedFirst);
     EXPECT_EQ(unlocked.file, "old\r\n");
 }
+
+// A kill between a record's CR and LF leaves a lone CR at the end; the next
+// Save completes it to CR LF instead of starting after it, so that record is
+// whole again. An old Mac file ending in a lone CR reads the same either way.
+TEST(Crash, RecordCutBetweenItsCrAndLfIsMadeWholeByTheNextSave)
+{
+    TempDir dir;
+    dir.write("TOLM.LyS", "first\r\nsecond\r");
+    logbook::AppendLine(dir.file("TOLM.LyS"), "third");
+    EXPECT_EQ(dir.read("TOLM.LyS"), "first\r\nsecond\r\nthird\r\n");
+
+    dir.write("Mac", "a\rb\r");
+    logbook::AppendLine(dir.file("Mac"), "c");
+    const logbook::LineList lines = logbook::ReadLines(dir.file("Mac"));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines.textAt(1), "b");
+    EXPECT_EQ(lines.textAt(2), "c");
+}

@@ -120,13 +120,6 @@ TEST(AppendLine, EndsAnUnterminatedLastLineFirst)
     dir.write("Unix", "a\n");
     AppendLine(dir.file("Unix"), "b");
     EXPECT_EQ(dir.read("Unix"), "a\nb\r\n");
-
-    // A lone CR at the end (an old Mac file, or a record whose LF a crash cut
-    // off) gets its LF: the lines read the same, and no line end is doubled.
-    dir.write("Mac", "a\rb\r");
-    AppendLine(dir.file("Mac"), "c");
-    EXPECT_EQ(dir.read("Mac"), "a\rb\r\nc\r\n");
-    EXPECT_EQ(textsOf(ReadLines(dir.file("Mac"))), (Texts{"a", "b", "c"}));
 }
 
 TEST(AppendLine, FailedWriteLeavesTheFileAsItWas)
