@@ -21,4 +21,7 @@ void setHook(Hook hook);
 // What the installed hook says of this step; no hook means no fault.
 Action check(Step step, std::string_view path);
 
+// "Open", "Write", ...: for test output.
+const char* stepName(Step step);
+
 } // namespace logbook::faults

@@ -32,7 +32,9 @@ int openFile(const std::string& path, int flags, Step step = Step::Open)
         return -1;
     int fd;
     do {
-        fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+        // O_NONBLOCK: a FIFO in a data file's place must not block the open.
+        // Regular files ignore it.
+        fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }
@@ -52,6 +54,19 @@ void closeQuietly(int fd)
     int saved = errno;
     ::close(fd);
     errno = saved;
+}
+
+// Only a regular file can be a data file: a FIFO or a device in its place
+// would block the program or never reach its end.
+bool statRegularFile(int fd, const std::string& path, struct stat& info)
+{
+    if (injected(Step::Stat, path) || ::fstat(fd, &info) < 0)
+        return false;
+    if (!S_ISREG(info.st_mode)) {
+        errno = EINVAL;
+        return false;
+    }
+    return true;
 }
 
 // fsync of the folder, so a newly created file survives a power cut.
@@ -128,14 +143,42 @@ bool writeAll(int fd, const std::string& path, const char* data, std::size_t siz
     return true;
 }
 
-bool lastByteIsLineEnd(int fd, off_t size)
+// What must go before a new record so that it starts a line of its own:
+// nothing after LF; LF after a lone CR, which makes it CR LF (the reading
+// stays the same, and a record cut off between its CR and LF is mended);
+// CR LF after anything else. A read that fails is a failed save: guessing
+// could glue the new record onto an unended line.
+bool separatorBefore(int fd, const std::string& path, off_t size, std::string& separator)
 {
+    separator.clear();
+    if (size == 0)
+        return true;
+    if (injected(Step::Read, path))
+        return false;
     char last = 0;
     ssize_t got;
     do {
         got = ::pread(fd, &last, 1, size - 1);
     } while (got < 0 && errno == EINTR);
-    return got != 1 || last == '\n' || last == '\r';
+    if (got != 1) {
+        if (got == 0)
+            errno = EIO; // shrunk under our lock: not a file we can trust
+        return false;
+    }
+    if (last == '\r')
+        separator = "\n";
+    else if (last != '\n')
+        separator = "\r\n";
+    return true;
+}
+
+// Cuts the file back to `size` after a failed append.
+void takeBack(int fd, const std::string& path, off_t size)
+{
+    if (injected(Step::Truncate, path))
+        return;
+    while (::ftruncate(fd, size) < 0 && errno == EINTR) {
+    }
 }
 
 } // namespace
@@ -146,6 +189,11 @@ void EnsureFile(const std::string& path)
     int fd = openForAppend(path, O_WRONLY, created);
     if (fd < 0)
         throw FileError(Action::Open, path, errno);
+    struct stat info {};
+    if (!statRegularFile(fd, path, info)) {
+        closeQuietly(fd);
+        throw FileError(Action::Open, path, errno);
+    }
     if (created && !syncDirectoryOf(path)) {
         closeQuietly(fd);
         throw FileError(Action::Write, path, errno);
@@ -160,7 +208,7 @@ LineList ReadLines(const std::string& path)
     if (fd < 0)
         throw FileError(Action::Open, path, errno);
     struct stat info {};
-    if (injected(Step::Stat, path) || ::fstat(fd, &info) < 0) {
+    if (!statRegularFile(fd, path, info)) {
         closeQuietly(fd);
         throw FileError(Action::Read, path, errno);
     }
@@ -207,18 +255,22 @@ void AppendLine(const std::string& path, std::string_view text)
     lockForAppend(fd, path);
 
     struct stat info {};
-    if (injected(Step::Stat, path) || ::fstat(fd, &info) < 0) {
+    if (!statRegularFile(fd, path, info)) {
         closeQuietly(fd);
         throw FileError(Action::Write, path, errno);
     }
     const off_t sizeBefore = info.st_size;
 
     std::string record;
-    if (sizeBefore > 0 && !lastByteIsLineEnd(fd, sizeBefore))
-        record = "\r\n";
+    if (!separatorBefore(fd, path, sizeBefore, record)) {
+        closeQuietly(fd);
+        throw FileError(Action::Read, path, errno);
+    }
     record += fileBytesFromText(text);
     record += "\r\n";
 
+    // A failed fdatasync is final: the kernel may already have dropped the
+    // dirty pages, so a second call could report success for lost data.
     bool stored = writeAll(fd, path, record.data(), record.size())
                && !injected(Step::Sync, path) && ::fdatasync(fd) == 0
                && (!created || syncDirectoryOf(path));
@@ -226,13 +278,13 @@ void AppendLine(const std::string& path, std::string_view text)
         // Take back whatever part of the record reached the file, so a
         // failed save leaves no partial or unconfirmed line behind.
         int error = errno;
-        if (!injected(Step::Truncate, path))
-            (void)::ftruncate(fd, sizeBefore);
+        takeBack(fd, path, sizeBefore);
         ::close(fd);
         throw FileError(Action::Write, path, error);
     }
-    if (closeFile(fd, path) < 0)
-        throw FileError(Action::Write, path, errno);
+    // The line is on stable storage now. A failing close cannot undo that,
+    // and reporting it would have the user save the entry a second time.
+    (void)closeFile(fd, path);
 }
 
 } // namespace logbook
