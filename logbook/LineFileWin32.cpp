@@ -158,16 +158,34 @@ bool writeAll(HANDLE file, const std::string& path, const char* data, std::size_
     return true;
 }
 
-bool lastByteIsLineEnd(HANDLE file, LONGLONG size)
+// What must go before a new record so that it starts a line of its own:
+// nothing after LF; LF after a lone CR, which makes it CR LF (the reading
+// stays the same, and a record cut off between its CR and LF is mended);
+// CR LF after anything else. A read that fails is a failed save: guessing
+// could glue the new record onto an unended line.
+bool separatorBefore(HANDLE file, const std::string& path, LONGLONG size, std::string& separator)
 {
+    separator.clear();
+    if (size == 0)
+        return true;
+    if (injected(Step::Read, path))
+        return false;
     char last = 0;
     DWORD got = 0;
     OVERLAPPED at{};
     at.Offset = static_cast<DWORD>(size - 1);
     at.OffsetHigh = static_cast<DWORD>(static_cast<ULONGLONG>(size - 1) >> 32);
     if (!::ReadFile(file, &last, 1, &got, &at))
-        return true;
-    return got != 1 || last == '\n' || last == '\r';
+        return false;
+    if (got != 1) { // shrunk under our lock: not a file we can trust
+        ::SetLastError(ERROR_READ_FAULT);
+        return false;
+    }
+    if (last == '\r')
+        separator = "\n";
+    else if (last != '\n')
+        separator = "\r\n";
+    return true;
 }
 
 bool truncateTo(HANDLE file, LONGLONG size)
@@ -249,8 +267,11 @@ void AppendLine(const std::string& path, std::string_view text)
     const LONGLONG sizeBefore = info.QuadPart;
 
     std::string record;
-    if (sizeBefore > 0 && !lastByteIsLineEnd(file, sizeBefore))
-        record = "\r\n";
+    if (!separatorBefore(file, path, sizeBefore, record)) {
+        int error = lastError();
+        closeQuietly(file);
+        throw FileError(Action::Read, path, error);
+    }
     record += fileBytesFromText(text);
     record += "\r\n";
 
@@ -268,8 +289,9 @@ void AppendLine(const std::string& path, std::string_view text)
     }
     if (locked)
         unlock(file);
-    if (!closeFile(file, path))
-        throw FileError(Action::Write, path, lastError());
+    // The line is on stable storage now. A failing close cannot undo that,
+    // and reporting it would have the user save the entry a second time.
+    (void)closeFile(file, path);
 }
 
 } // namespace logbook

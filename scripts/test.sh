@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the Linux
-# build with its GUI tests, then the Windows build under Wine. Every part
+# build with its GUI tests, the sanitizer build and a short fuzzing run, then
+# the Windows build under Wine. Every part
 # runs even when an earlier one fails; the exit status says whether all passed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,6 +23,7 @@ linux() {
 }
 
 part "Linux build and tests" linux
+part "Sanitizers and fuzzing" scripts/test-faults.sh
 part "Windows build and tests under Wine" scripts/test-win32.sh
 
 if [ ${#failed[@]} -gt 0 ]; then

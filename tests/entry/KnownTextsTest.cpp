@@ -1,5 +1,6 @@
 // Save tells new branches and reasons from known ones through an index of
 // upper-cased texts; it must answer exactly as going through the items does.
+#include <Encoding.h>
 #include <MemoryControls.h>
 #include <TempDir.h>
 
@@ -65,15 +66,20 @@ TEST_F(KnownTexts, AnswerAsTheScanForLoadedAndLearnedItems)
 {
     // Duplicates, case variants, a trailing space, letters beyond A to Z and
     // a line in Windows-1252, as files written by other programs may hold.
-    dir.write("Branch.LyS", "Head Office\r\nhead office\r\nMain\r\nMain\r\nMain \r\nZürich\r\nCaf\xE9\r\n");
-    dir.write("Reason.LyS", "Audit\r\nAudit\r\nпроверка\r\nÉtude  \r\n");
+    // Every letter can be stored on Windows too.
+    using logbook::fileBytesFromText;
+    const std::string loadedBranches =
+        fileBytesFromText("Head Office\r\nhead office\r\nMain\r\nMain\r\nMain \r\nZürich\r\n") + "Caf\xE9\r\n";
+    const std::string loadedReasons = fileBytesFromText("Audit\r\nAudit\r\nærøskøbing\r\nÉtude  \r\n");
+    dir.write("Branch.LyS", loadedBranches);
+    dir.write("Reason.LyS", loadedReasons);
     load();
 
     const std::vector<std::pair<std::string, std::string>> saves = {
         {"HEAD OFFICE", "audit"},   // known in another case
         {"Main", "AUDIT "},         // known; reason with a trailing space is new
         {"Main  ", "Audit "},       // two trailing spaces: new; the reason was just learned
-        {"main ", "ПРОВЕРКА"},      // the loaded "Main " in another case; Cyrillic
+        {"main ", "ÆRØSKØBING"},    // the loaded "Main " in another case
         {"ZÜRICH", "étude"},        // beyond A to Z; without the stored spaces: new
         {"CAFÉ", "ÉTUDE  "},        // the Windows-1252 line decoded; with the spaces: known
         {"New Depot", "Stocktake"}, // both new
@@ -85,10 +91,8 @@ TEST_F(KnownTexts, AnswerAsTheScanForLoadedAndLearnedItems)
         saveAndCompare(branch, reason);
 
     // The list files got exactly the learned texts, in order.
-    EXPECT_EQ(dir.read("Branch.LyS"),
-              "Head Office\r\nhead office\r\nMain\r\nMain\r\nMain \r\nZürich\r\nCaf\xE9\r\n"
-              "Main  \r\nNew Depot\r\n Main\r\n");
-    EXPECT_EQ(dir.read("Reason.LyS"), "Audit\r\nAudit\r\nпроверка\r\nÉtude  \r\nAUDIT \r\nétude\r\nStocktake\r\n");
+    EXPECT_EQ(dir.read("Branch.LyS"), loadedBranches + "Main  \r\nNew Depot\r\n Main\r\n");
+    EXPECT_EQ(dir.read("Reason.LyS"), loadedReasons + fileBytesFromText("AUDIT \r\nétude\r\nStocktake\r\n"));
     EXPECT_EQ(w->MLyS.items.size(), saves.size());
 }
 

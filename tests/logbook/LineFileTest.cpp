@@ -132,6 +132,22 @@ TEST(AppendLine, EndsAnUnterminatedLastLineFirst)
     dir.write("Unix", "a\n");
     AppendLine(dir.file("Unix"), "b");
     EXPECT_EQ(dir.read("Unix"), "a\nb\r\n");
+
+    // A record cut off between its CR and LF is made whole again.
+    dir.write("Cut", "a\r");
+    AppendLine(dir.file("Cut"), "b");
+    EXPECT_EQ(dir.read("Cut"), "a\r\nb\r\n");
+}
+
+TEST(AppendLine, UnreadableLastByteFailsRatherThanGuess)
+{
+    TempDir dir;
+    dir.write("Reason.LyS", "Audit");
+    FaultScope fault([](faults::Step step, std::string_view) {
+        return step == faults::Step::Read ? faults::Action{kIoError} : faults::Action{};
+    });
+    EXPECT_THROW(AppendLine(dir.file("Reason.LyS"), "Visit"), FileError);
+    EXPECT_EQ(dir.read("Reason.LyS"), "Audit");
 }
 
 TEST(AppendLine, FailedWriteLeavesTheFileAsItWas)
