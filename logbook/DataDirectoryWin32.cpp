@@ -1,4 +1,5 @@
 #include "DataFiles.h"
+#include "Utf16.h"
 
 #include <system_error>
 #include <windows.h>
@@ -24,13 +25,7 @@ std::string executableDirectory()
     // A program in a drive's root keeps its backslash ("C:\"); the fixed
     // names are joined without doubling it.
     path.resize(slash == std::wstring::npos ? 0 : slash == 2 && path[1] == L':' ? 3 : slash);
-
-    int size = ::WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0,
-                                     nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), utf8.data(), size, nullptr,
-                          nullptr);
-    return utf8;
+    return toUtf8(path);
 }
 
 } // namespace logbook

@@ -1,20 +1,11 @@
 #include "Encoding.h"
+#include "Utf16.h"
 
 #include <windows.h>
 
 namespace logbook {
 
 namespace {
-
-std::wstring wideFromUtf8(std::string_view utf8)
-{
-    if (utf8.empty())
-        return {};
-    int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
-    return wide;
-}
 
 std::string fromWide(UINT codePage, std::wstring_view wide, BOOL* usedDefault)
 {
@@ -47,14 +38,14 @@ std::string textFromFileBytes(std::string_view bytes)
 
 std::string fileBytesFromText(std::string_view utf8)
 {
-    return fromWide(CP_ACP, wideFromUtf8(utf8), nullptr);
+    return fromWide(CP_ACP, toWide(utf8), nullptr);
 }
 
 std::string unstorableCharacters(std::string_view utf8)
 {
     if (::GetACP() == CP_UTF8) // Windows set to store UTF-8 takes everything
         return {};
-    const std::wstring wide = wideFromUtf8(utf8);
+    const std::wstring wide = toWide(utf8);
     std::string unstorable;
     std::wstring seen;
     for (std::size_t i = 0; i < wide.size();) {

@@ -2,6 +2,7 @@
 #include "Encoding.h"
 #include "Faults.h"
 #include "FileError.h"
+#include "Utf16.h"
 
 #include <algorithm>
 #include <memory>
@@ -32,20 +33,13 @@ bool injected(Step step, const std::string& path)
     return false;
 }
 
-std::wstring widePath(const std::string& utf8)
-{
-    int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
-    return wide;
-}
 
 HANDLE openFile(const std::string& path, DWORD access, DWORD disposition, Step step = Step::Open)
 {
     if (injected(step, path))
         return INVALID_HANDLE_VALUE;
     // Others may read and write meanwhile, as with POSIX files.
-    return ::CreateFileW(widePath(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    return ::CreateFileW(toWide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
@@ -72,7 +66,7 @@ bool syncDirectoryOf(const std::string& path)
 {
     if (injected(Step::SyncDirectory, path))
         return false;
-    std::wstring directory = widePath(path);
+    std::wstring directory = toWide(path);
     std::size_t slash = directory.find_last_of(L'\\');
     directory.resize(slash == std::wstring::npos ? 0 : slash);
     if (directory.empty() || directory.back() == L':')

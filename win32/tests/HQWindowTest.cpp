@@ -111,8 +111,9 @@ TEST_F(Window, GeometryAt96DpiIsTheTableInPixels)
 TEST_F(Window, GeometryFollowsTheRealDpi)
 {
     open();
-    if (const char* expected = std::getenv("TOLMARIN_TEST_DPI"))
+    if (const char* expected = std::getenv("TOLMARIN_TEST_DPI")) {
         ASSERT_EQ(hq->dpiX(), std::atoi(expected));
+    }
     const int dpiX = hq->dpiX(), dpiY = hq->dpiY();
     RECT client;
     ::GetClientRect(hq->hwnd(), &client);

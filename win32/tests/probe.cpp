@@ -10,6 +10,7 @@
 //   win32_probe close      asks the window to close
 
 #include <Layout.h>
+#include <Utf16.h>
 
 #include <cstdio>
 #include <string>
@@ -28,16 +29,6 @@ HWND waitFor(const wchar_t* className, const wchar_t* title)
     return nullptr;
 }
 
-std::string utf8(const std::wstring& wide)
-{
-    int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                       nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), length, nullptr,
-                          nullptr);
-    return out;
-}
-
 BOOL CALLBACK printControl(HWND child, LPARAM)
 {
     const int id = ::GetDlgCtrlID(child);
@@ -46,7 +37,7 @@ BOOL CALLBACK printControl(HWND child, LPARAM)
             continue;
         RECT rect;
         ::GetWindowRect(child, &rect);
-        std::printf("%s %ld %ld %ld %ld %d\n", utf8(layout.name).c_str(), rect.left, rect.top,
+        std::printf("%s %ld %ld %ld %ld %d\n", logbook::toUtf8(layout.name).c_str(), rect.left, rect.top,
                     rect.right - rect.left, rect.bottom - rect.top, ::IsWindowVisible(child) ? 1 : 0);
         if (id == win32ui::CLyS) {
             POINT origin{0, 0};
@@ -59,7 +50,7 @@ BOOL CALLBACK printControl(HWND child, LPARAM)
         if (id == win32ui::Text1 || id == win32ui::Text2 || id == win32ui::Label1) {
             wchar_t text[256] = {};
             ::SendMessageW(child, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
-            std::printf("%s.text %s\n", utf8(layout.name).c_str(), utf8(text).c_str());
+            std::printf("%s.text %s\n", logbook::toUtf8(layout.name).c_str(), logbook::toUtf8(text).c_str());
         }
     }
     return TRUE;
@@ -95,7 +86,7 @@ int main(int argc, char** argv)
             return 2;
         std::wstring text;
         ::EnumChildWindows(box, &collectText, reinterpret_cast<LPARAM>(&text));
-        std::printf("%s\n", utf8(text).c_str());
+        std::printf("%s\n", logbook::toUtf8(text).c_str());
         ::PostMessageW(box, WM_COMMAND, IDOK, 0);
         return 0;
     }

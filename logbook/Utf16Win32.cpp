@@ -1,8 +1,8 @@
-#include "WideText.h"
+#include "Utf16.h"
 
 #include <windows.h>
 
-namespace win32ui {
+namespace logbook {
 
 std::wstring toWide(std::string_view utf8)
 {
@@ -26,4 +26,4 @@ std::string toUtf8(std::wstring_view wide)
     return utf8;
 }
 
-} // namespace win32ui
+} // namespace logbook
