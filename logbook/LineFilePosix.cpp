@@ -143,11 +143,8 @@ bool writeAll(int fd, const std::string& path, const char* data, std::size_t siz
     return true;
 }
 
-// What must go before a new record so that it starts a line of its own:
-// nothing after LF; LF after a lone CR, which makes it CR LF (the reading
-// stays the same, and a record cut off between its CR and LF is mended);
-// CR LF after anything else. A read that fails is a failed save: guessing
-// could glue the new record onto an unended line.
+// The separator a new record needs (see separatorAfter). A read that fails
+// is a failed save: guessing could glue the new record onto an unended line.
 bool separatorBefore(int fd, const std::string& path, off_t size, std::string& separator)
 {
     separator.clear();
@@ -165,10 +162,7 @@ bool separatorBefore(int fd, const std::string& path, off_t size, std::string& s
             errno = EIO; // shrunk under our lock: not a file we can trust
         return false;
     }
-    if (last == '\r')
-        separator = "\n";
-    else if (last != '\n')
-        separator = "\r\n";
+    separator = separatorAfter(last);
     return true;
 }
 

@@ -152,11 +152,8 @@ bool writeAll(HANDLE file, const std::string& path, const char* data, std::size_
     return true;
 }
 
-// What must go before a new record so that it starts a line of its own:
-// nothing after LF; LF after a lone CR, which makes it CR LF (the reading
-// stays the same, and a record cut off between its CR and LF is mended);
-// CR LF after anything else. A read that fails is a failed save: guessing
-// could glue the new record onto an unended line.
+// The separator a new record needs (see separatorAfter). A read that fails
+// is a failed save: guessing could glue the new record onto an unended line.
 bool separatorBefore(HANDLE file, const std::string& path, LONGLONG size, std::string& separator)
 {
     separator.clear();
@@ -175,10 +172,7 @@ bool separatorBefore(HANDLE file, const std::string& path, LONGLONG size, std::s
         ::SetLastError(ERROR_READ_FAULT);
         return false;
     }
-    if (last == '\r')
-        separator = "\n";
-    else if (last != '\n')
-        separator = "\r\n";
+    separator = separatorAfter(last);
     return true;
 }
 

@@ -9,6 +9,15 @@
 
 namespace logbook {
 
+// What an append must write before a new record, given the file's last byte,
+// so that the record starts a line of its own: nothing after LF; LF after a
+// lone CR, which makes it CR LF (the reading stays the same, and a record cut
+// off between its CR and LF is mended); CR LF after anything else.
+inline std::string_view separatorAfter(char lastByte)
+{
+    return lastByte == '\n' ? "" : lastByte == '\r' ? "\n" : "\r\n";
+}
+
 // The lines of one data file, kept as the file's own bytes plus one offset a
 // line, so that a large log costs little more memory than its size on disk.
 // A line ends at CR LF, at a lone LF (files made on Unix) or at a lone CR; a

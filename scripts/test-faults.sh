@@ -13,21 +13,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# --- what this needs, installed only when missing
-want=(g++ make cmake libgtest-dev clang libclang-rt-14-dev)
-missing=()
-for pkg in "${want[@]}"; do
-    status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
-    [ "$status" = "install ok installed" ] || missing+=("$pkg")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    $sudo apt-get update -qq
-    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+scripts/install-deps.sh faults
 
 # The Qt front end is built and tested too wherever it exists.
 qt=OFF

@@ -33,7 +33,7 @@ build=$(realpath -m "${1:-$root/build-win32}")
 toolchain="$root/cmake/toolchain-mingw-i686.cmake"
 jobs=$(nproc 2>/dev/null || echo 2)
 
-"$root/scripts/install-win32-deps.sh"
+"$root/scripts/install-deps.sh" win32
 
 # GoogleTest for the cross compiler, built once from Debian's sources.
 gtest="$build/googletest-install"
