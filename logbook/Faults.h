@@ -2,6 +2,7 @@
 // A seam through which tests make any file step fail, as a full disk or a
 // broken device would. Production code never installs a hook.
 
+#include <cstddef>
 #include <functional>
 #include <string_view>
 
@@ -12,6 +13,13 @@ enum class Step { Open, Create, Lock, Stat, Read, Write, Sync, Truncate, Close, 
 struct Action {
     int error = 0;        // non-zero: the step fails with this errno
     long maxBytes = -1;   // Write only: >= 0 writes at most this many bytes
+
+    // How much of `bytes` a write may take under this action.
+    std::size_t limit(std::size_t bytes) const
+    {
+        return maxBytes >= 0 && static_cast<std::size_t>(maxBytes) < bytes ? static_cast<std::size_t>(maxBytes)
+                                                                            : bytes;
+    }
 };
 
 using Hook = std::function<Action(Step step, std::string_view path)>;

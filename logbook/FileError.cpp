@@ -24,15 +24,9 @@ std::string describe(FileError::Action action, const std::string& path, int syst
 
 FileError::FileError(Action action, std::string path, int systemError)
     : std::runtime_error(describe(action, path, systemError))
-    , action_(action)
     , path_(std::move(path))
     , systemError_(systemError)
 {
-}
-
-std::string FileError::reason() const
-{
-    return textFromFileBytes(std::system_category().message(systemError_));
 }
 
 } // namespace logbook

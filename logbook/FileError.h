@@ -13,14 +13,10 @@ public:
 
     FileError(Action action, std::string path, int systemError);
 
-    Action action() const { return action_; }
     const std::string& path() const { return path_; }
     int systemError() const { return systemError_; }
-    // The operating system's own wording, e.g. "No space left on device".
-    std::string reason() const;
 
 private:
-    Action action_;
     std::string path_;
     int systemError_;
 };

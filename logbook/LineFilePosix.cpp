@@ -124,9 +124,7 @@ bool writeAll(int fd, const std::string& path, const char* data, std::size_t siz
             errno = fault.error;
             return false;
         }
-        std::size_t chunk = size;
-        if (fault.maxBytes >= 0 && static_cast<std::size_t>(fault.maxBytes) < chunk)
-            chunk = static_cast<std::size_t>(fault.maxBytes);
+        const std::size_t chunk = fault.limit(size);
         ssize_t written = chunk == 0 ? 0 : ::write(fd, data, chunk);
         if (written < 0) {
             if (errno == EINTR)

@@ -130,9 +130,7 @@ bool writeAll(HANDLE file, const std::string& path, const char* data, std::size_
             ::SetLastError(static_cast<DWORD>(fault.error));
             return false;
         }
-        std::size_t chunk = std::min<std::size_t>(size, 1u << 30);
-        if (fault.maxBytes >= 0 && static_cast<std::size_t>(fault.maxBytes) < chunk)
-            chunk = static_cast<std::size_t>(fault.maxBytes);
+        const std::size_t chunk = fault.limit(std::min<std::size_t>(size, 1u << 30));
         DWORD written = 0;
         if (chunk > 0) {
             // Offset all ones: write at the end of the file, as an append.
