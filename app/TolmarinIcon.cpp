@@ -1,5 +1,6 @@
 #include "TolmarinIcon.h"
 
+#include <QImage>
 #include <QPixmap>
 
 namespace {
@@ -35,4 +36,6 @@ const char* const kIconXpm[] = {
 
 } // namespace
 
-QIcon tolmarinIcon() { return QIcon(QPixmap(kIconXpm)); }
+QImage tolmarinIconImage() { return QImage(kIconXpm); }
+
+QIcon tolmarinIcon() { return QIcon(QPixmap::fromImage(tolmarinIconImage())); }

@@ -12,7 +12,7 @@ want=()
 for group in "${@:-run}"; do
     case "$group" in
     run) want+=(g++ make cmake qt6-base-dev fonts-liberation) ;;
-    test) want+=(g++ make cmake qt6-base-dev fonts-liberation libgtest-dev xvfb xauth xdotool) ;;
+    test) want+=(g++ make cmake qt6-base-dev fonts-liberation libgtest-dev xvfb xauth xdotool desktop-file-utils) ;;
     faults) want+=(g++ make cmake libgtest-dev clang libclang-rt-14-dev) ;;
     win32)
         want+=(
