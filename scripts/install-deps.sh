@@ -6,6 +6,7 @@
 #   test    build and run the Linux tests (also on a real X server)
 #   faults  the sanitizer build and the fuzzer (clang)
 #   win32   the Windows cross build and its tests under Wine
+#   package the release archives (the Linux and the Windows build)
 set -euo pipefail
 
 want=()
@@ -13,6 +14,7 @@ for group in "${@:-run}"; do
     case "$group" in
     run) want+=(g++ make cmake qt6-base-dev fonts-liberation) ;;
     test) want+=(g++ make cmake qt6-base-dev fonts-liberation libgtest-dev xvfb xauth xdotool desktop-file-utils) ;;
+    package) want+=(g++ make cmake qt6-base-dev g++-mingw-w64-i686) ;;
     faults) want+=(g++ make cmake libgtest-dev clang libclang-rt-14-dev) ;;
     win32)
         want+=(
@@ -23,6 +25,7 @@ for group in "${@:-run}"; do
             fonts-wine         # Wine's own fonts: Marlett for the caption buttons, MS Sans Serif
             fonts-liberation   # Liberation Mono where "Courier New" is asked for
             xvfb xauth xdotool # a headless display and real X clicks
+            unzip              # the release zip, unpacked by its test
         )
         ;;
     *)

@@ -3,7 +3,7 @@
 icon_sizes=(16 32 48 64 128 256)
 installed_files() {
     {
-        printf "$1/%s\n" add-to-menu.sh share/applications/tolmarin.desktop tolmarin
+        printf "$1/%s\n" README.txt add-to-menu.sh share/applications/tolmarin.desktop tolmarin
         for size in "${icon_sizes[@]}"; do
             echo "$1/share/icons/hicolor/${size}x${size}/apps/tolmarin.png"
         done
