@@ -5,12 +5,7 @@
 set -euo pipefail
 build=$1 version=$2
 
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+. "$(dirname "$0")/../support/program.sh"
 command -v desktop-file-validate >/dev/null ||
     fail "desktop-file-validate is missing: run scripts/install-deps.sh test"
 

@@ -6,17 +6,7 @@
 set -euo pipefail
 build=$1 built=$2 check_icons=$3
 
-tmp=$(mktemp -d)
-app_pid=
-cleanup() {
-    [ -z "$app_pid" ] || kill "$app_pid" 2>/dev/null || true
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+. "$(dirname "$0")/../support/program.sh"
 command -v desktop-file-validate >/dev/null ||
     fail "desktop-file-validate is missing: run scripts/install-deps.sh test"
 
@@ -33,16 +23,10 @@ installed=$(cd "$home" && find . -type f | sort)
 desktop-file-validate "$home/share/applications/tolmarin.desktop" || fail "desktop entry"
 
 # Started from another folder, the program makes its files beside itself.
-data_files=(TOLM.LyS Branch.LyS Reason.LyS)
 mkdir "$tmp/elsewhere"
 (cd "$tmp/elsewhere" && QT_QPA_PLATFORM=offscreen exec "$home/tolmarin") &
 app_pid=$!
-for _ in $(seq 600); do
-    [ -f "$home/TOLM.LyS" ] && [ -f "$home/Branch.LyS" ] && [ -f "$home/Reason.LyS" ] && break
-    kill -0 "$app_pid" 2>/dev/null || fail "the installed program ended before it made its data files"
-    sleep 0.1
-done
-for f in "${data_files[@]}"; do [ -f "$home/$f" ] || fail "$f was not made in the install folder"; done
+wait_for_data_files "$home"
 kill "$app_pid"
 wait "$app_pid" || true
 app_pid=
@@ -53,6 +37,7 @@ printf '07 Mar 2016  Main             Audit                         \r\n' >"$hom
 printf 'Main\r\n' >"$home/Branch.LyS"
 printf 'Audit\r\n' >"$home/Reason.LyS"
 mkdir "$tmp/before"
+data_files=(TOLM.LyS Branch.LyS Reason.LyS)
 cp -p "${data_files[@]/#/$home/}" "$tmp/before/"
 printf 'an older build\n' >"$home/tolmarin"
 touch -d '2001-01-01' "$home/tolmarin"

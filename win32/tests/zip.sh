@@ -10,17 +10,7 @@ build=$1 version=$2 pointer_size=$3 objdump=$4 windres=$5 probe=$6
 shift 6
 emulator=("$@")
 
-tmp=$(mktemp -d)
-app_pid=
-cleanup() {
-    [ -z "$app_pid" ] || kill "$app_pid" 2>/dev/null || true
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+. "$(dirname "$0")/../../tests/support/program.sh"
 
 case $pointer_size in
 4) top=tolmarin-$version-win32 magic='(PE32)' ;;
@@ -48,16 +38,10 @@ for value in '"ProductName", "Tolmarin"' "\"ProductVersion\", \"$version\"" "\"F
     grep -qF "VALUE $value" <<<"$resources" || fail "the version resource has no $value"
 done
 
-data_files=(TOLM.LyS Branch.LyS Reason.LyS)
 mkdir "$tmp/elsewhere"
 (cd "$tmp/elsewhere" && exec "${emulator[@]}" "$exe") &
 app_pid=$!
-for _ in $(seq 600); do
-    [ -f "$tmp/$top/TOLM.LyS" ] && [ -f "$tmp/$top/Branch.LyS" ] && [ -f "$tmp/$top/Reason.LyS" ] && break
-    kill -0 "$app_pid" 2>/dev/null || fail "tolmarin.exe ended before it made its data files"
-    sleep 0.1
-done
-for f in "${data_files[@]}"; do [ -f "$tmp/$top/$f" ] || fail "$f was not made beside tolmarin.exe"; done
+wait_for_data_files "$tmp/$top"
 "${emulator[@]}" "$probe" controls >/dev/null || fail "no window with the caption \"Tolmarin\""
 "${emulator[@]}" "$probe" close || fail "could not close the window"
 wait "$app_pid" || fail "tolmarin.exe ended with status $?"
