@@ -21,11 +21,9 @@ std::string executableDirectory()
         }
         path.resize(path.size() * 2);
     }
-    std::size_t slash = path.find_last_of(L'\\');
     // A program in a drive's root keeps its backslash ("C:\"); the fixed
     // names are joined without doubling it.
-    path.resize(slash == std::wstring::npos ? 0 : slash == 2 && path[1] == L':' ? 3 : slash);
-    return toUtf8(path);
+    return parentDirectory(toUtf8(path));
 }
 
 } // namespace logbook

@@ -17,8 +17,9 @@ std::string parentDirectory(std::string_view path)
     std::size_t slash = path.find_last_of(kPathSeparator);
     if (slash == std::string_view::npos)
         return ".";
-    if (slash == 0)
-        return std::string(1, kPathSeparator);
+    // A root keeps its separator: "/", and "C:\" on Windows.
+    if (slash == 0 || (kPathSeparator == '\\' && path[slash - 1] == ':'))
+        return std::string(path.substr(0, slash + 1));
     return std::string(path.substr(0, slash));
 }
 
