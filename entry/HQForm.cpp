@@ -21,8 +21,9 @@ constexpr int kLastYear = 2020;
 
 } // namespace
 
-HQForm::HQForm(HQControls controls, std::string dataDirectory)
+HQForm::HQForm(HQControls controls, std::string dataDirectory, logbook::FileSystem& files)
     : c_(controls)
+    , files_(files)
     , entryLogPath_(logbook::dataFilePath(dataDirectory, logbook::kEntryLogName))
     , branchListPath_(logbook::dataFilePath(dataDirectory, logbook::kBranchListName))
     , reasonListPath_(logbook::dataFilePath(dataDirectory, logbook::kReasonListName))
@@ -34,12 +35,12 @@ void HQForm::Form_Load()
     knownBranches_ = {};
     knownReasons_ = {};
     // One file at a time: each is read whole and closed before the next.
-    logbook::EnsureFile(entryLogPath_);
-    c_.MLyS.addItems(logbook::ReadLines(entryLogPath_));
-    logbook::EnsureFile(branchListPath_);
-    c_.Text1.addItems(logbook::ReadLines(branchListPath_));
-    logbook::EnsureFile(reasonListPath_);
-    c_.Text2.addItems(logbook::ReadLines(reasonListPath_));
+    logbook::EnsureFile(entryLogPath_, files_);
+    c_.MLyS.addItems(logbook::ReadLines(entryLogPath_, files_));
+    logbook::EnsureFile(branchListPath_, files_);
+    c_.Text1.addItems(logbook::ReadLines(branchListPath_, files_));
+    logbook::EnsureFile(reasonListPath_, files_);
+    c_.Text2.addItems(logbook::ReadLines(reasonListPath_, files_));
 }
 
 void HQForm::Label1_Click()
@@ -109,7 +110,7 @@ void HQForm::Command1_Click()
     }
     const std::string entryLine = logbook::composeEntryLine(date, branch, reason);
     try {
-        logbook::AppendLine(entryLogPath_, entryLine);
+        logbook::AppendLine(entryLogPath_, entryLine, files_);
     } catch (const logbook::FileError& error) {
         // Nothing was stored: keep the inputs so the user can try again.
         c_.platform.showError(std::string("The entry was not saved.\n\n") + error.what());
@@ -150,7 +151,7 @@ std::string HQForm::learn(ComboBox& field, KnownTexts& known, const std::string&
     if (isKnown(field, known, upper))
         return {};
     try {
-        logbook::AppendLine(listPath, text);
+        logbook::AppendLine(listPath, text, files_);
     } catch (const logbook::FileError& error) {
         // Left out of the combo box too, so the next save tries again.
         return "\n\nThe new " + listName + " could not be added to the " + listName + " list.\n"

@@ -5,6 +5,8 @@
 
 #include "Controls.h"
 
+#include <FileSystem.h>
+
 #include <cstdint>
 #include <string>
 #include <unordered_set>
@@ -18,7 +20,10 @@ inline constexpr std::size_t kFieldLengthCap = 16;
 
 class HQForm {
 public:
-    HQForm(HQControls controls, std::string dataDirectory);
+    // `files` is where the data files are read and written: the platform's
+    // own, or in tests one that fails on purpose.
+    HQForm(HQControls controls, std::string dataDirectory,
+           logbook::FileSystem& files = logbook::platformFileSystem());
 
     // Creates missing data files and fills MLyS, Text1 and Text2 from them.
     // Throws logbook::FileError; the caller reports it and ends the program.
@@ -57,6 +62,7 @@ private:
                       const std::string& text);
 
     HQControls c_;
+    logbook::FileSystem& files_;
     std::string entryLogPath_;
     std::string branchListPath_;
     std::string reasonListPath_;

@@ -22,10 +22,8 @@ std::string describe(FileError::Action action, const std::string& path, int syst
 
 } // namespace
 
-FileError::FileError(Action action, std::string path, int systemError)
+FileError::FileError(Action action, const std::string& path, int systemError)
     : std::runtime_error(describe(action, path, systemError))
-    , path_(std::move(path))
-    , systemError_(systemError)
 {
 }
 

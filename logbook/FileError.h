@@ -11,14 +11,7 @@ class FileError : public std::runtime_error {
 public:
     enum class Action { Open, Read, Write };
 
-    FileError(Action action, std::string path, int systemError);
-
-    const std::string& path() const { return path_; }
-    int systemError() const { return systemError_; }
-
-private:
-    std::string path_;
-    int systemError_;
+    FileError(Action action, const std::string& path, int systemError);
 };
 
 } // namespace logbook

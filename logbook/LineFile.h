@@ -3,6 +3,7 @@
 // closes it again before returning, so no file ever stays open. Failures throw
 // FileError naming the file and the system's reason.
 
+#include "FileSystem.h"
 #include "LineList.h"
 
 #include <string>
@@ -12,16 +13,16 @@ namespace logbook {
 
 // Creates the file empty when it is missing, leaves it unchanged otherwise.
 // Opens it for appending, so a file that may not be written fails here.
-void EnsureFile(const std::string& path);
+void EnsureFile(const std::string& path, FileSystem& files = platformFileSystem());
 
 // All lines of the file, each without its line end.
-LineList ReadLines(const std::string& path);
+LineList ReadLines(const std::string& path, FileSystem& files = platformFileSystem());
 
 // Appends `text` and CR LF in one write and flushes it to stable storage
 // before returning. If the file's last line lacks a line end, that line is
 // ended first so the two records never run together (a last line ended by a
 // lone CR gets its LF). On failure the file is left as it was: no partial
 // line stays behind.
-void AppendLine(const std::string& path, std::string_view text);
+void AppendLine(const std::string& path, std::string_view text, FileSystem& files = platformFileSystem());
 
 } // namespace logbook

@@ -3,7 +3,7 @@
 # that are missing; quiet when everything is present.
 # Usage: scripts/install-deps.sh [GROUP...]   (default: run)
 #   run     build and start the program
-#   test    build and run the Linux tests (also on a real X server)
+#   test    build and run the Linux tests (also on a real X server, and under strace)
 #   faults  the sanitizer build and the fuzzer (clang)
 #   win32   the Windows cross build and its tests under Wine
 #   package the release archives (the Linux and the Windows build)
@@ -13,9 +13,9 @@ want=()
 for group in "${@:-run}"; do
     case "$group" in
     run) want+=(g++ make cmake qt6-base-dev fonts-liberation) ;;
-    test) want+=(g++ make cmake qt6-base-dev fonts-liberation libgtest-dev xvfb xauth xdotool desktop-file-utils) ;;
+    test) want+=(g++ make cmake qt6-base-dev fonts-liberation libgtest-dev xvfb xauth xdotool desktop-file-utils strace) ;;
     package) want+=(g++ make cmake qt6-base-dev g++-mingw-w64-i686) ;;
-    faults) want+=(g++ make cmake libgtest-dev clang libclang-rt-14-dev) ;;
+    faults) want+=(g++ make cmake libgtest-dev clang libclang-rt-14-dev strace) ;;
     win32)
         want+=(
             cmake make

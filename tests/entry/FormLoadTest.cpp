@@ -55,7 +55,7 @@ TEST(FormLoad, AFailingFileStopsLoadingAndKeepsWhatCameBefore)
         w.form.Form_Load();
         FAIL() << "no error";
     } catch (const logbook::FileError& error) {
-        EXPECT_EQ(error.path(), dir.file("Branch.LyS"));
+        EXPECT_NE(std::string(error.what()).find(dir.file("Branch.LyS")), std::string::npos);
     }
     EXPECT_EQ(dir.read("TOLM.LyS"), "entry\r\n");
     EXPECT_FALSE(dir.exists("Reason.LyS")); // never reached

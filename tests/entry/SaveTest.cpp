@@ -1,5 +1,5 @@
 #include <FileError.h>
-#include <Faults.h>
+#include <FaultyFileSystem.h>
 #include <MemoryControls.h>
 #include <SystemErrors.h>
 #include <TempDir.h>
@@ -21,10 +21,10 @@ const std::string kWorkedExample = "07 Mar 2016  Main             Audit" + std::
 class Save : public ::testing::Test {
 protected:
     TempDir dir;
-    MemoryWindow w{dir.str()};
+    testing_support::FaultyFileSystem files;
+    MemoryWindow w{dir.str(), files};
 
     void SetUp() override { w.form.Form_Load(); }
-    void TearDown() override { logbook::faults::setHook({}); }
 
     void type(const std::string& branch, const std::string& reason)
     {
@@ -39,12 +39,11 @@ protected:
         type(branch, reason);
         w.form.Command1_Click();
     }
-    void failStep(logbook::faults::Step failing, const std::string& fileName, int error)
+    void failStep(testing_support::Step failing, const std::string& fileName, int error)
     {
-        logbook::faults::setHook([=](logbook::faults::Step step, std::string_view path) {
-            bool hit = step == failing && path.ends_with(fileName);
-            return hit ? logbook::faults::Action{error} : logbook::faults::Action{};
-        });
+        files.plan = [=](std::size_t, const testing_support::Call& call) {
+            return testing_support::Fault{call.step == failing && call.path.ends_with(fileName) ? error : 0};
+        };
     }
 };
 
@@ -194,7 +193,7 @@ TEST_F(Save, OverLongFieldsReachingSaveAreCutInTheEntryLine)
 
 TEST_F(Save, FailedEntryLogKeepsEverythingForARetry)
 {
-    for (auto step : {logbook::faults::Step::Open, logbook::faults::Step::Write, logbook::faults::Step::Sync}) {
+    for (auto step : {testing_support::Step::Open, testing_support::Step::Append, testing_support::Step::Sync}) {
         failStep(step, "TOLM.LyS", kDiskFull);
         saveEntry("Main", "Audit");
         ASSERT_EQ(w.platform.errors.size(), 1u);
@@ -209,7 +208,7 @@ TEST_F(Save, FailedEntryLogKeepsEverythingForARetry)
         EXPECT_EQ(w.Text2.text, "Audit");
         w.platform.errors.clear();
     }
-    logbook::faults::setHook({});
+    files.plan = {};
     w.form.Command1_Click();
     EXPECT_EQ(dir.read("TOLM.LyS"), kWorkedExample + "\r\n");
     EXPECT_TRUE(w.platform.errors.empty());
@@ -217,7 +216,7 @@ TEST_F(Save, FailedEntryLogKeepsEverythingForARetry)
 
 TEST_F(Save, FailedBranchListKeepsTheEntryAndRetriesTheBranchLater)
 {
-    failStep(logbook::faults::Step::Write, "Branch.LyS", kIoError);
+    failStep(testing_support::Step::Append, "Branch.LyS", kIoError);
     saveEntry("Main", "Audit");
     EXPECT_EQ(dir.read("TOLM.LyS"), kWorkedExample + "\r\n");
     EXPECT_EQ(w.MLyS.items.size(), 1u);
@@ -228,7 +227,7 @@ TEST_F(Save, FailedBranchListKeepsTheEntryAndRetriesTheBranchLater)
     EXPECT_NE(w.platform.errors[0].find(dir.file("Branch.LyS")), std::string::npos);
     EXPECT_EQ(w.Label1.text, "DATE"); // the entry is saved, so the inputs reset
 
-    logbook::faults::setHook({});
+    files.plan = {};
     saveEntry("Main", "Audit");
     EXPECT_EQ(dir.read("Branch.LyS"), "Main\r\n");
     EXPECT_EQ(w.Text1.items, Items{"Main"});

@@ -1,53 +1,30 @@
-// Runs the fuzz target over given files or folders, once each, so that every
-// build (also one without libFuzzer) replays the seed corpus and any crash
-// input a fuzzing run found.
+// Runs the fuzz target once over each given file and each file of the given
+// folders, so that every build (also one without libFuzzer) replays the seed
+// corpus and any crash input a fuzzing run found.
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
-namespace {
-
-int runFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "cannot read %s\n", path.c_str());
-        return 1;
-    }
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-    return 0;
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
-    int failures = 0;
-    int inputs = 0;
+    std::vector<std::filesystem::path> inputs(argv + 1, argv + argc);
     for (int i = 1; i < argc; ++i) {
-        const std::filesystem::path path = argv[i];
-        if (std::filesystem::is_directory(path)) {
-            std::vector<std::filesystem::path> files;
-            for (const auto& entry : std::filesystem::directory_iterator(path))
-                files.push_back(entry.path());
-            std::sort(files.begin(), files.end());
-            for (const auto& file : files) {
-                failures += runFile(file);
-                ++inputs;
-            }
-        } else {
-            failures += runFile(path);
-            ++inputs;
-        }
+        if (std::filesystem::is_directory(argv[i]))
+            inputs.insert(inputs.end(), std::filesystem::directory_iterator(argv[i]), {});
     }
-    std::printf("replayed %d inputs\n", inputs);
-    return failures == 0 && inputs > 0 ? 0 : 1;
+    std::erase_if(inputs, [](const auto& path) { return std::filesystem::is_directory(path); });
+    for (const auto& path : inputs) {
+        std::ifstream in(path, std::ios::binary);
+        if (!in)
+            return std::fprintf(stderr, "cannot read %s\n", path.c_str()), 1;
+        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    }
+    std::printf("replayed %zu inputs\n", inputs.size());
+    return inputs.empty() ? 1 : 0;
 }

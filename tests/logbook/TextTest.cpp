@@ -1,60 +1,51 @@
+#include <DataFiles.h>
 #include <Text.h>
 
 #include <gtest/gtest.h>
 
 using namespace logbook;
 
-TEST(Text, CountsCharactersNotBytes)
+TEST(Text, CountsCutsAndFillsByCharactersNeverSplittingOne)
 {
-    EXPECT_EQ(characterCount(""), 0u);
-    EXPECT_EQ(characterCount("Main"), 4u);
-    EXPECT_EQ(characterCount("Zürich"), 6u);       // ü is two bytes
-    EXPECT_EQ(characterCount("東京"), 2u);          // three bytes each
-    EXPECT_EQ(characterCount("a😀b"), 3u);         // four bytes, two UTF-16 units
-}
-
-TEST(Text, CutNeverSplitsACharacter)
-{
+    EXPECT_EQ(characterCount("Zürich 東京 a😀b"), 13u);
     EXPECT_EQ(leftCharacters("Zürich", 2), "Zü");
     EXPECT_EQ(leftCharacters("😀😀😀", 2), "😀😀");
     EXPECT_EQ(leftCharacters("abc", 3), "abc");
-    EXPECT_EQ(leftCharacters("abc", 10), "abc");
     EXPECT_EQ(leftCharacters("abc", 0), "");
-    EXPECT_TRUE(isValidUtf8(leftCharacters("ääääääääääääääääää", 16)));
-}
-
-TEST(Text, FitToWidthPadsAndCutsByCharacters)
-{
     EXPECT_EQ(fitToWidth("é", 3), "é  ");
-    EXPECT_EQ(fitToWidth("abcdef", 4), "abcd");
-    EXPECT_EQ(characterCount(fitToWidth("Ωμέγα Ωμέγα Ωμέγα", 16)), 16u);
+    EXPECT_EQ(fitToWidth("Ωμέγα Ωμέγα Ωμέγα", 16), "Ωμέγα Ωμέγα Ωμέγ");
 }
 
-TEST(Text, RecognisesWellFormedUtf8Only)
+TEST(Text, RecognisesWellFormedUtf8AtEveryEdge)
 {
-    EXPECT_TRUE(isValidUtf8("plain ASCII"));
-    EXPECT_TRUE(isValidUtf8("Grüße, 東京, 😀"));
-    EXPECT_FALSE(isValidUtf8("caf\xE9"));             // Windows-1252 é
-    EXPECT_FALSE(isValidUtf8("\xC3"));                 // cut short
-    EXPECT_FALSE(isValidUtf8("\xC0\xAF"));             // overlong '/'
-    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));         // a lone surrogate
-    EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));     // beyond U+10FFFF
-    EXPECT_FALSE(isValidUtf8("\x80"));                 // stray continuation
+    const std::pair<const char*, bool> cases[] = {
+        {"Grüße, 東京, 😀", true},   {"caf\xE9", false},          // Windows-1252
+        {"\xC2\x80", true},          {"\xC1\xBF", false},         // U+0080; overlong U+007F
+        {"\xE0\xA0\x80", true},      {"\xE0\x9F\xBF", false},     // U+0800; overlong U+07FF
+        {"\xF0\x90\x80\x80", true},  {"\xF0\x8F\xBF\xBF", false}, // U+10000; overlong U+FFFF
+        {"\xF4\x8F\xBF\xBF", true},  {"\xF4\x90\x80\x80", false}, // U+10FFFF; beyond it
+        {"\xED\x9F\xBF", true},      {"\xED\xA0\x80", false},     // U+D7FF; a surrogate
+        {"\xEE\x80\x80", true},      {"\xED\xBF\xBF", false},     // U+E000; the last surrogate
+        {"\xE2\x82", false},         {"\xE2\x28\xA1", false},     // cut short; no continuation
+        {"\x80", false},             {"\xF8\x88\x80\x80\x80", false},
+    };
+    for (const auto& [bytes, valid] : cases)
+        EXPECT_EQ(isValidUtf8(bytes), valid) << testing::PrintToString(bytes);
 }
 
-TEST(Text, DecodesWindows1252)
+TEST(Text, DecodesWindows1252AndReplacesEveryControlCharacterBySpace)
 {
-    EXPECT_EQ(windows1252ToUtf8("caf\xE9"), "café");
-    EXPECT_EQ(windows1252ToUtf8("\x80 5"), "€ 5");
-    EXPECT_EQ(windows1252ToUtf8("\x93quoted\x94"), "“quoted”");
-    EXPECT_EQ(windows1252ToUtf8("\x81"), "\xC2\x81"); // unassigned byte
-    EXPECT_TRUE(isValidUtf8(windows1252ToUtf8("\xFF\xFE\x00\x9F")));
+    EXPECT_EQ(windows1252ToUtf8("caf\xE9 \xFF\x7F\x80\x81\x82\x83\x84\x85\x86\x87\x88\x89\x8A\x8B\x8C\x8D\x8E\x8F"
+                                "\x90\x91\x92\x93\x94\x95\x96\x97\x98\x99\x9A\x9B\x9C\x9D\x9E\x9F"),
+              "café ÿ\x7F€\u0081‚ƒ„…†‡ˆ‰Š‹Œ\u008DŽ\u008F\u0090‘’“”•–—˜™š›œ\u009DžŸ");
+    EXPECT_EQ(replaceControlCharacters(std::string("\r\n\0b\tc\x1F\x7F", 8)), "   b c  ");
+    EXPECT_EQ(replaceControlCharacters("a\u0080b\u0085c\u009F"), "a b c "); // C1
+    EXPECT_EQ(replaceControlCharacters("Zürich\u00A0東京 ~"), "Zürich\u00A0東京 ~");
 }
 
-TEST(Text, ReplacesEveryControlCharacterBySpace)
+TEST(EntryLine, FieldsFillTheirColumnsAndOverLongOnesAreCut)
 {
-    EXPECT_EQ(replaceControlCharacters("Head\r\nOffice"), "Head  Office");
-    EXPECT_EQ(replaceControlCharacters(std::string("a\0b\tc\x7F", 6)), "a b c ");
-    EXPECT_EQ(replaceControlCharacters("next\xC2\x85line"), "next line"); // U+0085
-    EXPECT_EQ(replaceControlCharacters("Zürich 東京"), "Zürich 東京");
+    EXPECT_EQ(composeEntryLine("31 Feb 2019", "ABCDEFGHIJKLMNOP", "R"), "31 Feb 2019  ABCDEFGHIJKLMNOP R" + std::string(29, ' '));
+    EXPECT_EQ(composeEntryLine("01 Jan 2020", "東京東京東京東京東京東京東京東京東京", std::string(31, 'r') + "😀"),
+              "01 Jan 2020  東京東京東京東京東京東京東京東京 " + std::string(30, 'r'));
 }

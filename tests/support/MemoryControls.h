@@ -70,8 +70,9 @@ public:
 
 // A whole window's worth of controls with the form wired to them.
 struct MemoryWindow {
-    explicit MemoryWindow(const std::string& dataDirectory)
-        : form({MLyS, CLyS, Label1, Text1, Text2, platform}, dataDirectory)
+    explicit MemoryWindow(const std::string& dataDirectory,
+                          logbook::FileSystem& files = logbook::platformFileSystem())
+        : form({MLyS, CLyS, Label1, Text1, Text2, platform}, dataDirectory, files)
     {
     }
 

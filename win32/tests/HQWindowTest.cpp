@@ -2,7 +2,6 @@
 
 #include "WindowDriver.h"
 
-#include <Faults.h>
 #include <HQ.h>
 #include <SystemErrors.h>
 #include <WideText.h>
@@ -30,7 +29,6 @@ protected:
     void SetUp() override { ASSERT_EQ(::GetACP(), 1252u) << "the tests expect Windows-1252 as the ANSI code page"; }
     void TearDown() override
     {
-        logbook::faults::setHook({});
         hq.reset();
     }
 
@@ -441,23 +439,22 @@ TEST_F(Window, FailedSaveIsReportedAndKeepsTheInputs)
     pickDate(L"07", L"March", L"2016");
     typeInto(Text1, L"Main");
     typeInto(Text2, L"Audit");
-    logbook::faults::setHook([](logbook::faults::Step step, std::string_view path) {
-        bool full = step == logbook::faults::Step::Write && path.ends_with("TOLM.LyS");
-        return full ? logbook::faults::Action{ERROR_DISK_FULL} : logbook::faults::Action{};
-    });
+    // A folder in the log's place: the Save cannot open it.
+    std::filesystem::remove(dir.path() / "TOLM.LyS");
+    std::filesystem::create_directory(dir.path() / "TOLM.LyS");
     std::wstring message = messageBoxDuring([this] {
         clickCentre(c(Command1));
         pump(*hq);
     });
     EXPECT_NE(message.find(toWide(dir.file("TOLM.LyS"))), std::wstring::npos) << toUtf8(message);
-    EXPECT_NE(message.find(toWide(testing_support::systemWording(ERROR_DISK_FULL))), std::wstring::npos);
+    EXPECT_NE(message.find(toWide(testing_support::systemWording(ERROR_ACCESS_DENIED))), std::wstring::npos);
     EXPECT_EQ(dir.read("TOLM.LyS"), "");
     EXPECT_EQ(textOf(c(Label1)), L"07 Mar 2016");
     EXPECT_EQ(textOf(c(Text1)), L"Main");
     EXPECT_EQ(textOf(c(Text2)), L"Audit");
     EXPECT_TRUE(::IsWindowVisible(hq->hwnd())) << "the program goes on";
 
-    logbook::faults::setHook({});
+    std::filesystem::remove(dir.path() / "TOLM.LyS");
     clickCentre(c(Command1));
     pump(*hq);
     EXPECT_EQ(dir.read("TOLM.LyS"), kMainAudit + "\r\n");

@@ -1,0 +1,61 @@
+#pragma once
+// The few calls the data files need from the operating system, implemented
+// once per platform (FilePosix.cpp, FileWin32.cpp). LineFile.cpp builds
+// EnsureFile, ReadLines and AppendLine on them; tests wrap them to make any
+// call fail. Every call returns 0 or the system's error code: errno on POSIX,
+// a Win32 error code on Windows.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace logbook {
+
+// One open data file. Destroying it closes it, ignoring any error.
+class File {
+public:
+    virtual ~File() = default;
+
+    virtual int size(std::uint64_t& bytes) = 0;
+    // One read at the current position; `got` is 0 at the end of the file.
+    virtual int read(char* buffer, std::size_t most, std::size_t& got) = 0;
+    // One read at `offset`; `got` is 0 at or past the end of the file.
+    virtual int readAt(std::uint64_t offset, char* buffer, std::size_t most, std::size_t& got) = 0;
+    // One write at the end of the file, which may take fewer bytes than given.
+    virtual int append(const char* data, std::size_t size, std::size_t& written) = 0;
+    // Flushes the file's data to stable storage.
+    virtual int sync() = 0;
+    virtual int truncate(std::uint64_t size) = 0;
+    // Waits for the lock that keeps two appends to one file apart.
+    virtual int lock() = 0;
+    virtual void unlock() = 0;
+    virtual int close() = 0;
+};
+
+enum class Access {
+    Read,       // existing files only
+    Append,     // created when missing
+    ReadAppend, // created when missing; the last byte can be read and a failed append taken back
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Opens a regular file; anything else in its place is refused. `created`
+    // tells whether this call made the file.
+    virtual int open(const std::string& path, Access access, std::unique_ptr<File>& file, bool& created) = 0;
+    // Flushes the folder's entries, so that a file made in it survives a power cut.
+    virtual int syncFolder(const std::string& folder) = 0;
+};
+
+// The operating system's own files.
+FileSystem& platformFileSystem();
+
+// The system's codes for the two failures the shared code finds itself: a
+// write that takes no byte, and a file that shrank under the append lock.
+extern const int kDeviceFullError;
+extern const int kFileShrankError;
+
+} // namespace logbook
