@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 
+namespace qtui {
+
 void ClickableLabel::mousePressEvent(QMouseEvent* event)
 {
     pressed_ = event->button() == Qt::LeftButton;
@@ -16,3 +18,5 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent* event)
     if (click)
         emit clicked();
 }
+
+} // namespace qtui

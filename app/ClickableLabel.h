@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+namespace qtui {
+
 // A label that reports a click: a press and a release on it.
 class ClickableLabel : public QLabel {
     Q_OBJECT
@@ -19,3 +21,5 @@ protected:
 private:
     bool pressed_ = false;
 };
+
+} // namespace qtui

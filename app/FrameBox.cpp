@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+namespace qtui {
+
 void FrameBox::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -17,3 +19,5 @@ void FrameBox::paintEvent(QPaintEvent*)
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(titleRect, Qt::AlignCenter, title());
 }
+
+} // namespace qtui

@@ -2,6 +2,8 @@
 
 #include <QGroupBox>
 
+namespace qtui {
+
 // A group box filled with one solid colour (the palette's Window colour),
 // with its title in the WindowText colour on the top border. Styles shade
 // the inside of a group box, and a style sheet would cut the font
@@ -15,3 +17,5 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
 };
+
+} // namespace qtui

@@ -9,58 +9,51 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 
+namespace qtui {
+
 namespace {
 
-// Window layout is given in twips; at 96 dots per inch 15 twips make a
-// pixel, and Qt scales device-independent pixels for high-DPI screens.
-constexpr QRect twips(int left, int top, int width, int height)
+using entry::Control;
+using entry::ControlKind;
+using entry::ControlSpec;
+
+QString text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+
+QColor toQColor(const entry::Colour& colour)
 {
-    return {left / 15, top / 15, width / 15, height / 15};
+    return colour ? QColor(colour->red, colour->green, colour->blue) : QColor();
 }
 
-QFont windowFont()
+QFont toQFont(const entry::FontSpec& spec)
 {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(8.25);
-    font.setBold(true);
-    return font;
-}
-
-QFont fixedPitchFont()
-{
-    QFont font(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    font.setPointSize(9);
-    font.setBold(true);
-    return font;
-}
-
-void setColours(QWidget* widget, QPalette::ColorRole backgroundRole, const QColor& background,
-                QPalette::ColorRole textRole, const QColor& text)
-{
-    QPalette palette = widget->palette();
-    if (background.isValid()) {
-        palette.setColor(backgroundRole, background);
-        widget->setAutoFillBackground(backgroundRole == QPalette::Window);
+    QFont font(text(spec.face));
+    if (spec.fixedPitch) {
+        // Where the face is missing, another fixed-pitch one keeps the columns.
+        font.setStyleHint(QFont::TypeWriter);
+        font.setFixedPitch(true);
     }
-    if (text.isValid())
-        palette.setColor(textRole, text);
-    widget->setPalette(palette);
+    font.setPointSizeF(spec.centiPoints / 100.0);
+    font.setBold(spec.bold);
+    return font;
 }
 
-// A flat push button of one solid colour that still shows the focus.
-QPushButton* solidButton(QWidget* parent, const QString& caption, const QColor& colour)
+// The layout is in twips; Qt scales device-independent pixels for high-DPI
+// screens, so they are taken at 96 dots per inch.
+QRect pixels(const entry::TwipRect& twips)
+{
+    const entry::PixelRect at = entry::toPixels(twips, 96, 96);
+    return {at.left, at.top, at.width, at.height};
+}
+
+// A flat push button of one solid colour that still shows the focus. It is
+// never the default button: Enter in a field does not press it.
+QPushButton* solidButton(const QString& caption, const QColor& colour, QWidget* parent)
 {
     auto* button = new QPushButton(caption, parent);
-    button->setFocusPolicy(Qt::StrongFocus);
     button->setAutoDefault(false);
     button->setDefault(false);
     button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; border: 1px solid %2; }"
@@ -80,13 +73,45 @@ QComboBox* editableCombo(QWidget* parent)
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setDuplicatesEnabled(true);
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    auto* items = new LineListModel(combo);
-    combo->setModel(items);
+    combo->setModel(new LineListModel(combo));
     if (auto* view = qobject_cast<QListView*>(combo->view()))
         view->setUniformItemSizes(true);
     combo->setCurrentIndex(-1);
-    setColours(combo, QPalette::Base, QColor(255, 255, 192), QPalette::Text, QColor(0, 128, 0));
     return combo;
+}
+
+QWidget* createWidget(const ControlSpec& spec, QWidget* parent)
+{
+    const QString caption = text(spec.caption);
+    switch (spec.kind) {
+    case ControlKind::ListBox:
+        return new ListBoxView(parent);
+    case ControlKind::Label:
+        return new ClickableLabel(caption, parent);
+    case ControlKind::PushButton:
+        return solidButton(caption, toQColor(spec.background), parent);
+    case ControlKind::Frame:
+        return new FrameBox(caption, parent);
+    case ControlKind::ComboBox:
+        return editableCombo(parent);
+    }
+    return nullptr;
+}
+
+void setColours(QWidget* widget, const ControlSpec& spec)
+{
+    // Labels and the frame draw on the window colour, lists and fields on
+    // the base colour; a button's colour is in its style sheet.
+    const bool onWindow = spec.kind == ControlKind::Label || spec.kind == ControlKind::Frame;
+    QPalette palette = widget->palette();
+    if (spec.background && spec.kind != ControlKind::PushButton)
+        palette.setColor(onWindow ? QPalette::Window : QPalette::Base, toQColor(spec.background));
+    if (spec.text)
+        palette.setColor(onWindow ? QPalette::WindowText : QPalette::Text, toQColor(spec.text));
+    widget->setPalette(palette);
+    // The frame paints its own fill; a label without a colour shows what
+    // lies beneath it.
+    widget->setAutoFillBackground(spec.kind == ControlKind::Label && spec.background);
 }
 
 } // namespace
@@ -94,24 +119,24 @@ QComboBox* editableCombo(QWidget* parent)
 HQ::HQ(const std::string& dataDirectory, QWidget* parent)
     : QWidget(parent)
 {
-    setWindowTitle(QStringLiteral("Tolmarin"));
+    setWindowTitle(text(entry::kWindowCaption));
     setWindowIcon(tolmarinIcon());
-    setFont(windowFont());
-    setFixedSize(588, 523);
+    setFont(toQFont(entry::kWindowFont));
+    setFixedSize(pixels({0, 0, entry::kClientWidthTwips, entry::kClientHeightTwips}).size());
     createControls();
 
-    MLySControl_ = std::make_unique<QtListBox>(MLyS_);
-    CLySControl_ = std::make_unique<QtListBox>(CLyS_);
-    Label1Control_ = std::make_unique<QtLabel>(Label1_);
-    Text1Control_ = std::make_unique<QtComboBox>(Text1_, static_cast<LineListModel*>(Text1_->model()));
-    Text2Control_ = std::make_unique<QtComboBox>(Text2_, static_cast<LineListModel*>(Text2_->model()));
+    auto* Text1 = control<QComboBox>(Control::Text1);
+    auto* Text2 = control<QComboBox>(Control::Text2);
+    MLyS_ = std::make_unique<QtListBox>(control<ListBoxView>(Control::MLyS));
+    CLyS_ = std::make_unique<QtListBox>(control<ListBoxView>(Control::CLyS));
+    Label1_ = std::make_unique<QtLabel>(control<ClickableLabel>(Control::Label1));
+    Text1_ = std::make_unique<QtComboBox>(Text1, static_cast<LineListModel*>(Text1->model()));
+    Text2_ = std::make_unique<QtComboBox>(Text2, static_cast<LineListModel*>(Text2->model()));
     platform_ = std::make_unique<QtPlatform>([this](const QString& message) {
         QMessageBox::critical(this, windowTitle(), message);
     });
-    form_ = std::make_unique<entry::HQForm>(
-        entry::HQControls{*MLySControl_, *CLySControl_, *Label1Control_, *Text1Control_, *Text2Control_,
-                          *platform_},
-        dataDirectory);
+    form_ = std::make_unique<entry::HQForm>(entry::HQControls{*MLyS_, *CLyS_, *Label1_, *Text1_, *Text2_, *platform_},
+                                            dataDirectory);
     bindEvents();
 }
 
@@ -123,104 +148,53 @@ void HQ::setErrorReporter(QtPlatform::ErrorReporter report) { platform_->setErro
 
 void HQ::createControls()
 {
-    const QFont fixed = fixedPitchFont();
-    const QColor headerBackground(0, 128, 0);
-    const QColor headerText(0, 255, 0);
-
-    // The header labels lie on the window background under everything else.
-    const std::array<const char*, 3> headers = {"DATE", "BRANCH", "REASON"};
-    const std::array<QRect, 3> headerRects = {twips(60, 60, 1275, 240), twips(1440, 60, 1695, 240),
-                                              twips(3240, 60, 5265, 240)};
-    for (int i = 0; i < 3; ++i) {
-        LaB_[i] = new QLabel(QString::fromLatin1(headers[i]), this);
-        LaB_[i]->setObjectName(QStringLiteral("LaB(%1)").arg(i));
-        LaB_[i]->setGeometry(headerRects[i]);
-        LaB_[i]->setFont(fixed);
-        LaB_[i]->setAccessibleName(LaB_[i]->text());
-        setColours(LaB_[i], QPalette::Window, headerBackground, QPalette::WindowText, headerText);
+    const QFont fixedPitch = toQFont(entry::kFixedPitchFont);
+    for (std::size_t i = 0; i < entry::kControlCount; ++i) {
+        const ControlSpec& spec = entry::kControls[i];
+        QWidget* parent = spec.inFrame ? control<QWidget>(Control::Frame1) : this;
+        QWidget* widget = createWidget(spec, parent);
+        controls_[i] = widget;
+        widget->setObjectName(text(spec.name));
+        widget->setGeometry(pixels(spec.twips));
+        widget->setAccessibleName(text(spec.accessibleName));
+        if (spec.font == entry::ControlFont::FixedPitch)
+            widget->setFont(fixedPitch);
+        setColours(widget, spec);
+        widget->setFocusPolicy(spec.takesFocus ? Qt::FocusPolicy(widget->focusPolicy() | Qt::StrongFocus) : Qt::NoFocus);
+        widget->setVisible(spec.shownAtStart);
     }
+    // Raised from the bottom up, so the first in the order ends on top.
+    for (auto it = entry::kStackingOrder.rbegin(); it != entry::kStackingOrder.rend(); ++it)
+        control<QWidget>(*it)->raise();
 
-    MLyS_ = new ListBoxView(this);
-    MLyS_->setObjectName(QStringLiteral("MLyS"));
-    MLyS_->setGeometry(twips(60, 300, 8715, 6510));
-    MLyS_->setFont(fixed);
-    MLyS_->setAccessibleName(QStringLiteral("Entries"));
-    setColours(MLyS_, QPalette::Base, QColor(), QPalette::Text, QColor(0, 128, 0));
-
-    CLyS_ = new ListBoxView(this);
-    CLyS_->setObjectName(QStringLiteral("CLyS"));
-    CLyS_->setGeometry(twips(4320, 840, 1695, 5715));
-    CLyS_->setAccessibleName(QStringLiteral("Date picker"));
-    setColours(CLyS_, QPalette::Base, QColor(192, 192, 255), QPalette::Text, QColor(0, 0, 255));
-    CLyS_->hide();
-
-    Frame1_ = new FrameBox(QStringLiteral("Add"), this);
-    Frame1_->setObjectName(QStringLiteral("Frame1"));
-    Frame1_->setGeometry(twips(0, 6840, 8775, 675));
-    Frame1_->setAccessibleName(QStringLiteral("Add"));
-    setColours(Frame1_, QPalette::Window, QColor(128, 64, 0), QPalette::WindowText, QColor(255, 255, 0));
-    Frame1_->setAutoFillBackground(false); // it paints itself
-
-
-    Label1_ = new ClickableLabel(QStringLiteral("DATE"), Frame1_);
-    Label1_->setObjectName(QStringLiteral("Label1"));
-    Label1_->setGeometry(twips(30, 240, 1320, 300));
-    Label1_->setFont(fixed);
-    Label1_->setAccessibleName(QStringLiteral("Date"));
-    setColours(Label1_, QPalette::Window, QColor(), QPalette::WindowText, QColor(0, 255, 255));
-
-    Text1_ = editableCombo(Frame1_);
-    Text1_->setObjectName(QStringLiteral("Text1"));
-    Text1_->setGeometry(twips(1440, 240, 1815, 315));
-    Text1_->setAccessibleName(QStringLiteral("Branch"));
-
-    Text2_ = editableCombo(Frame1_);
-    Text2_->setObjectName(QStringLiteral("Text2"));
-    Text2_->setGeometry(twips(3240, 240, 5475, 315));
-    Text2_->setAccessibleName(QStringLiteral("Reason"));
-
-    const std::array<QRect, 2> barRects = {twips(1320, 60, 135, 7455), twips(3120, 60, 135, 7455)};
-    for (int i = 0; i < 2; ++i) {
-        BaRc_[i] = solidButton(this, QString(), QColor(0, 128, 128));
-        BaRc_[i]->setObjectName(QStringLiteral("BaRc(%1)").arg(i));
-        BaRc_[i]->setGeometry(barRects[i]);
-        BaRc_[i]->setAccessibleName(QStringLiteral("Column bar %1").arg(i + 1));
+    QWidget* previous = nullptr;
+    for (Control id : entry::kTabOrder) {
+        if (!entry::spec(id).takesFocus)
+            continue;
+        if (previous)
+            setTabOrder(previous, control<QWidget>(id));
+        previous = control<QWidget>(id);
     }
-
-    Command1_ = solidButton(this, QStringLiteral("Save"), QColor(147, 208, 221));
-    Command1_->setObjectName(QStringLiteral("Command1"));
-    Command1_->setGeometry(twips(6300, 7560, 915, 255));
-    Command1_->setAccessibleName(QStringLiteral("Save"));
-
-    // Tab order by tab index; the labels and the frame take no focus.
-    setTabOrder(MLyS_, BaRc_[0]);
-    setTabOrder(BaRc_[0], BaRc_[1]);
-    setTabOrder(BaRc_[1], CLyS_);
-    setTabOrder(CLyS_, Command1_);
-    setTabOrder(Command1_, Text1_);
-    setTabOrder(Text1_, Text2_);
 }
 
 void HQ::bindEvents()
 {
-    connect(Label1_, &ClickableLabel::clicked, this, [this] {
+    auto* CLyS = control<ListBoxView>(Control::CLyS);
+    connect(control<ClickableLabel>(Control::Label1), &ClickableLabel::clicked, this, [this, CLyS] {
         form_->Label1_Click();
-        CLyS_->setFocus(Qt::OtherFocusReason); // so the arrow keys pick at once
+        CLyS->setFocus(Qt::OtherFocusReason); // so the arrow keys pick at once
     });
-    connect(CLyS_, &ListBoxView::userSelected, this, [this] {
-        const bool hadFocus = CLyS_->hasFocus();
-        form_->CLyS_Click();
-        if (hadFocus && CLyS_->isHidden())
-            Text1_->setFocus(Qt::OtherFocusReason); // the branch comes next
-    });
-    connect(Command1_, &QPushButton::clicked, this, [this] { form_->Command1_Click(); });
-    Text1_->installEventFilter(this);
-    Text2_->installEventFilter(this);
+    connect(CLyS, &ListBoxView::userSelected, this, [this] { form_->CLyS_Click(); });
+    connect(control<QPushButton>(Control::Command1), &QPushButton::clicked, this, [this] { form_->Command1_Click(); });
+    control<QWidget>(Control::Text1)->installEventFilter(this);
+    control<QWidget>(Control::Text2)->installEventFilter(this);
 }
 
 bool HQ::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusOut && (watched == Text1_ || watched == Text2_)) {
+    auto* Text1 = control<QComboBox>(Control::Text1);
+    auto* Text2 = control<QComboBox>(Control::Text2);
+    if (event->type() == QEvent::FocusOut && (watched == Text1 || watched == Text2)) {
         auto* combo = static_cast<QComboBox*>(watched);
         // Opening the combo's own drop-down list, or leaving the window for
         // another program, does not leave the field.
@@ -228,7 +202,7 @@ bool HQ::eventFilter(QObject* watched, QEvent* event)
         const QWidget* next = QApplication::focusWidget();
         const bool intoOwnList = next && next->window() == combo->view()->window();
         if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason && !intoOwnList) {
-            if (combo == Text1_)
+            if (combo == Text1)
                 form_->Text1_LostFocus();
             else
                 form_->Text2_LostFocus();
@@ -236,3 +210,5 @@ bool HQ::eventFilter(QObject* watched, QEvent* event)
     }
     return QWidget::eventFilter(watched, event);
 }
+
+} // namespace qtui

@@ -1,5 +1,7 @@
 #include "LineListModel.h"
 
+namespace qtui {
+
 int LineListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(loaded_.size() + added_.size());
@@ -51,3 +53,5 @@ void LineListModel::clear()
     added_.clear();
     endResetModel();
 }
+
+} // namespace qtui

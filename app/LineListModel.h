@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace qtui {
+
 // The items of a list box or combo box. Lines loaded from a file stay in the
 // file's own bytes and are decoded only when a row is shown, so a log of a
 // million entries costs little more memory than the file itself.
@@ -28,3 +30,5 @@ private:
     logbook::LineList loaded_;
     std::vector<std::string> added_;
 };
+
+} // namespace qtui

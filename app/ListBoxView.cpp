@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+namespace qtui {
+
 ListBoxView::ListBoxView(QWidget* parent)
     : QListView(parent)
     , model_(new LineListModel(this))
@@ -362,3 +364,5 @@ void ListBoxView::mouseReleaseEvent(QMouseEvent* event)
     }
     QListView::mouseReleaseEvent(event);
 }
+
+} // namespace qtui

@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace qtui {
+
 class LineListModel;
 
 // A single-selection list box whose user selections, by mouse or keyboard,
@@ -21,7 +23,6 @@ class ListBoxView : public QListView {
 public:
     explicit ListBoxView(QWidget* parent = nullptr);
 
-    LineListModel* lines() const { return model_; }
     // Adds and removes items without reporting a selection.
     void clearItems();
     void addItem(const std::string& text);
@@ -79,3 +80,5 @@ private:
     // on must not pick from the new items.
     bool stalePress_ = false;
 };
+
+} // namespace qtui

@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QLocale>
 
+namespace qtui {
+
 void QtListBox::clear() { view_->clearItems(); }
 
 void QtListBox::addItem(const std::string& text) { view_->addItem(text); }
@@ -15,6 +17,8 @@ void QtListBox::addItems(logbook::LineList lines) { view_->addItems(std::move(li
 std::string QtListBox::selectedText() const { return view_->selectedText(); }
 
 void QtListBox::setVisible(bool visible) { view_->setVisible(visible); }
+
+bool QtListBox::hasFocus() const { return view_->hasFocus(); }
 
 std::string QtComboBox::editText() const { return combo_->currentText().toStdString(); }
 
@@ -46,6 +50,8 @@ std::size_t QtComboBox::count() const { return static_cast<std::size_t>(items_->
 
 std::string QtComboBox::itemText(std::size_t index) const { return items_->text(static_cast<int>(index)); }
 
+void QtComboBox::setFocus() { combo_->setFocus(Qt::OtherFocusReason); }
+
 std::string QtLabel::caption() const { return label_->text().toStdString(); }
 
 void QtLabel::setCaption(const std::string& caption) { label_->setText(QString::fromStdString(caption)); }
@@ -56,3 +62,5 @@ std::string QtPlatform::toUpper(std::string_view text) const
 }
 
 void QtPlatform::showError(const std::string& message) { report_(QString::fromStdString(message)); }
+
+} // namespace qtui

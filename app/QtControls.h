@@ -8,10 +8,13 @@
 
 #include <functional>
 
+class QComboBox;
+
+namespace qtui {
+
 class ClickableLabel;
 class LineListModel;
 class ListBoxView;
-class QComboBox;
 
 class QtListBox : public entry::ListBox {
 public:
@@ -21,6 +24,7 @@ public:
     void addItems(logbook::LineList lines) override;
     std::string selectedText() const override;
     void setVisible(bool visible) override;
+    bool hasFocus() const override;
 
 private:
     ListBoxView* view_;
@@ -35,6 +39,7 @@ public:
     void addItems(logbook::LineList lines) override;
     std::size_t count() const override;
     std::string itemText(std::size_t index) const override;
+    void setFocus() override;
 
 private:
     // Adding items must not change what the user typed.
@@ -68,3 +73,5 @@ private:
     // and QLocale::system() per call would double its cost.
     QLocale locale_ = QLocale::system();
 };
+
+} // namespace qtui

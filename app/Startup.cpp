@@ -2,18 +2,21 @@
 #include "HQ.h"
 
 #include <DataFiles.h>
-#include <FileError.h>
+#include <HQForm.h>
 
 #include <QApplication>
 #include <QMessageBox>
 
 #include <exception>
 
+namespace qtui {
+
 namespace {
 
-void showStartupFailure(const QString& message)
+void showStartupFailure(const std::exception& error)
 {
-    QMessageBox::critical(nullptr, QStringLiteral("Tolmarin"), message);
+    QMessageBox::critical(nullptr, QString::fromUtf8(entry::kWindowCaption.data(), entry::kWindowCaption.size()),
+                          QString::fromStdString(entry::startupFailureMessage(error)));
 }
 
 } // namespace
@@ -24,22 +27,23 @@ int runTolmarin(QApplication& app)
     try {
         directory = logbook::executableDirectory();
     } catch (const std::exception& error) {
-        showStartupFailure(QString::fromStdString(error.what()));
+        showStartupFailure(error);
         return 1;
     }
-    return runTolmarin(app, directory, showStartupFailure);
+    return runTolmarin(app, directory);
 }
 
-int runTolmarin(QApplication& app, const std::string& dataDirectory, const StartupFailureReporter& reportFailure,
-                bool runEventLoop)
+int runTolmarin(QApplication& app, const std::string& dataDirectory)
 {
     HQ window(dataDirectory);
     try {
         window.load();
-    } catch (const logbook::FileError& error) {
-        reportFailure(QString::fromStdString(error.what()));
+    } catch (const std::exception& error) {
+        showStartupFailure(error);
         return 1;
     }
     window.show();
-    return runEventLoop ? app.exec() : 0;
+    return app.exec();
 }
+
+} // namespace qtui

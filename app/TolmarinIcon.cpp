@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QPixmap>
 
+namespace qtui {
+
 namespace {
 
 // Colours from the 16-colour palette only.
@@ -39,3 +41,5 @@ const char* const kIconXpm[] = {
 QImage tolmarinIconImage() { return QImage(kIconXpm); }
 
 QIcon tolmarinIcon() { return QIcon(QPixmap::fromImage(tolmarinIconImage())); }
+
+} // namespace qtui

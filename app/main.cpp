@@ -5,5 +5,5 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    return runTolmarin(app);
+    return qtui::runTolmarin(app);
 }

@@ -23,13 +23,12 @@
 #include <DataFiles.h>
 #include <FileError.h>
 #include <HQ.h>
-#include <LineListModel.h>
-#include <ListBoxView.h>
-#include <ClickableLabel.h>
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 
 #include <algorithm>
 #include <array>
@@ -167,19 +166,29 @@ void dispose(std::unique_ptr<QWidget> window)
     QCoreApplication::processEvents();
 }
 
+using qtui::HQ;
+
+// One of the window's controls, by its name.
+template<typename Widget> Widget* part(const HQ& window, const char* name)
+{
+    auto* widget = window.findChild<Widget*>(QString::fromLatin1(name));
+    check(widget != nullptr, std::string("the window has ") + name);
+    return widget;
+}
+
 std::unique_ptr<HQ> openWindow(const DataSet& set)
 {
     auto window = std::make_unique<HQ>(set.directory);
     window->load();
-    showAndWaitForPaint(window.get(), window->MLyS()->viewport());
+    showAndWaitForPaint(window.get(), part<QListView>(*window, "MLyS")->viewport());
     return window;
 }
 
-void checkLoaded(HQ& window, const DataSet& set)
+void checkLoaded(const HQ& window, const DataSet& set)
 {
-    check(window.MLyS()->model()->rowCount() == static_cast<int>(set.size.entries), "entries shown");
-    check(window.Text1()->count() == static_cast<int>(set.size.branches), "branches loaded");
-    check(window.Text2()->count() == static_cast<int>(set.size.reasons), "reasons loaded");
+    check(part<QListView>(window, "MLyS")->model()->rowCount() == static_cast<int>(set.size.entries), "entries shown");
+    check(part<QComboBox>(window, "Text1")->count() == static_cast<int>(set.size.branches), "branches loaded");
+    check(part<QComboBox>(window, "Text2")->count() == static_cast<int>(set.size.reasons), "reasons loaded");
 }
 
 double timeStartup(const DataSet& set)
@@ -310,7 +319,7 @@ public:
     explicit SaveSession(const DataSet& set)
         : set_(set)
         , window_(openWindow(set))
-        , logPath_(window_->form().entryLogPath())
+        , logPath_(logbook::dataFilePath(set.directory, logbook::kEntryLogName))
         , logBefore_(fileSize(logPath_))
         , tag_(std::to_string(set.size.entries) + "-" + std::to_string(set.size.branches))
     {
@@ -328,18 +337,19 @@ public:
         const std::string branch = newBranch ? "NB " + std::to_string(i) + " " + tag_
                                              : (i % 8 == 0 ? "HEAD OFFICE" : "Head Office");
         const std::string reason = newReason ? "NR " + std::to_string(i) + " " + tag_ : "Audit";
-        window_->Label1()->setText(QStringLiteral("07 Mar 2016"));
-        window_->Text1()->setEditText(QString::fromStdString(branch));
-        window_->Text2()->setEditText(QString::fromStdString(reason));
+        part<QLabel>(*window_, "Label1")->setText(QStringLiteral("07 Mar 2016"));
+        part<QComboBox>(*window_, "Text1")->setEditText(QString::fromStdString(branch));
+        part<QComboBox>(*window_, "Text2")->setEditText(QString::fromStdString(reason));
+        QPushButton* save = part<QPushButton>(*window_, "Command1");
         QCoreApplication::processEvents(); // repaints for the typing are not the Save's
 
         const auto start = Clock::now();
-        window_->form().Command1_Click();
+        save->click();
         QCoreApplication::processEvents(); // the list's own updates belong to the Save
         times_.push_back(msSince(start));
 
         check(errors_.isEmpty(), "Save reported: " + (errors_.isEmpty() ? "" : errors_.first().toStdString()));
-        check(window_->Label1()->text() == "DATE", "inputs reset after Save");
+        check(part<QLabel>(*window_, "Label1")->text() == "DATE", "inputs reset after Save");
         newBranches_ += newBranch;
         newReasons_ += newReason;
         lastLine_ = logbook::composeEntryLine("07 Mar 2016", branch, reason);
@@ -351,13 +361,14 @@ public:
         const int learnedKnown = set_.size.branches == 0 ? 1 : 0;
         const int learnedAudit = set_.size.reasons == 0 ? 1 : 0;
         const int saves = static_cast<int>(times_.size());
-        const int rows = window_->MLyS()->model()->rowCount();
+        const QAbstractItemModel* entries = part<QListView>(*window_, "MLyS")->model();
+        const int rows = entries->rowCount();
         check(rows == static_cast<int>(set_.size.entries) + saves, "one new line per Save");
-        check(window_->MLyS()->model()->index(rows - 1, 0).data().toString().toStdString() == lastLine_,
+        check(entries->index(rows - 1, 0).data().toString().toStdString() == lastLine_,
               "the last Save shown last");
-        check(window_->Text1()->count() == static_cast<int>(set_.size.branches) + newBranches_ + learnedKnown,
+        check(part<QComboBox>(*window_, "Text1")->count() == static_cast<int>(set_.size.branches) + newBranches_ + learnedKnown,
               "new branches learned once");
-        check(window_->Text2()->count() == static_cast<int>(set_.size.reasons) + newReasons_ + learnedAudit,
+        check(part<QComboBox>(*window_, "Text2")->count() == static_cast<int>(set_.size.reasons) + newReasons_ + learnedAudit,
               "new reasons learned once");
         check(fileSize(logPath_) == logBefore_ + static_cast<std::size_t>(saves) * (logbook::kEntryLineWidth + 2),
               "entry log grown by the saved lines");

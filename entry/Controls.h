@@ -28,6 +28,7 @@ public:
     // The selected item's text, or "" when nothing is selected.
     virtual std::string selectedText() const = 0;
     virtual void setVisible(bool visible) = 0;
+    virtual bool hasFocus() const = 0;
 };
 
 // An editable drop-down combo box.
@@ -45,6 +46,7 @@ public:
     }
     virtual std::size_t count() const = 0;
     virtual std::string itemText(std::size_t index) const = 0;
+    virtual void setFocus() = 0;
 };
 
 class Label {
@@ -64,7 +66,9 @@ public:
     virtual void showError(const std::string& message) = 0;
 };
 
-// The controls of the window HQ that the handlers touch.
+// The controls of the window HQ that the handlers touch: MLyS the entry
+// list, CLyS the date list, Label1 the date label, Text1 the branch, Text2
+// the reason.
 struct HQControls {
     ListBox& MLyS;
     ListBox& CLyS;

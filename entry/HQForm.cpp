@@ -21,6 +21,11 @@ constexpr int kLastYear = 2020;
 
 } // namespace
 
+std::string startupFailureMessage(const std::exception& error)
+{
+    return std::string("Tolmarin cannot start.\n\n") + error.what();
+}
+
 HQForm::HQForm(HQControls controls, std::string dataDirectory, logbook::FileSystem& files)
     : c_(controls)
     , files_(files)
@@ -70,12 +75,17 @@ void HQForm::CLyS_Click()
             c_.CLyS.addItem(std::to_string(year));
         PickStage_ = 3;
         break;
-    case 3:
+    case 3: {
+        // Chosen with the keyboard or a click in the list: go on to the branch.
+        const bool chosenInTheList = c_.CLyS.hasFocus();
         PickedDate_ += ' ';
         PickedDate_ += c_.CLyS.selectedText();
         c_.CLyS.setVisible(false);
         c_.Label1.setCaption(PickedDate_);
+        if (chosenInTheList)
+            c_.Text1.setFocus();
         break;
+    }
     default:
         break;
     }

@@ -8,6 +8,7 @@
 #include <FileSystem.h>
 
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <unordered_set>
 
@@ -17,6 +18,10 @@ namespace entry {
 inline constexpr std::string_view kNoDateCaption = "DATE";
 // Branch and reason are cut to this many characters when the field is left.
 inline constexpr std::size_t kFieldLengthCap = 16;
+
+// What the user is told when the program cannot start: Form_Load failed,
+// or the data folder could not be found.
+std::string startupFailureMessage(const std::exception& error);
 
 class HQForm {
 public:
@@ -35,12 +40,7 @@ public:
     void Text2_LostFocus();
     void Command1_Click();
 
-    std::uint8_t PickStage() const { return PickStage_; }
-    const std::string& PickedDate() const { return PickedDate_; }
-
     const std::string& entryLogPath() const { return entryLogPath_; }
-    const std::string& branchListPath() const { return branchListPath_; }
-    const std::string& reasonListPath() const { return reasonListPath_; }
 
 private:
     // The upper-cased texts of a combo box's items, so that Save tells a new

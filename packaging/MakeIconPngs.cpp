@@ -16,7 +16,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: %s FOLDER SIZE...\n", argv[0]);
         return 2;
     }
-    const QImage picture = tolmarinIconImage();
+    const QImage picture = qtui::tolmarinIconImage();
     for (int i = 2; i < argc; ++i) {
         const int size = QString::fromLocal8Bit(argv[i]).toInt();
         if (size <= 0 || size % picture.width() != 0) {

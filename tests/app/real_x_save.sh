@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Drives the real program on a real X server with real pointer clicks and
 # key presses: the field length cap relies on focus order under a window
-# system, which only a real one shows. Usage: real_x_save.sh PATH/TO/tolmarin
+# system, which only a real one shows. Save is clicked while the reason
+# field still holds an over-long text, so the saved line proves that the
+# cap ran first. Usage: real_x_save.sh PATH/TO/tolmarin PATH/TO/form_rect
 set -euo pipefail
 
 program=$1
+form_rect=$2
 work=$(mktemp -d)
-trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+pid=""
+trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
 cp "$program" "$work/tolmarin"
 
 "$work/tolmarin" &
@@ -14,29 +18,37 @@ pid=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tolmarin$' | head -n 1)
 eval "$(xdotool getwindowgeometry --shell "$window")"
 
-# Positions inside the window, in pixels from its client area's corner.
-click() {
-    xdotool mousemove $((X + $1)) $((Y + $2)) sleep 0.1 click 1
-    sleep 0.3
+# Clicks a control, found by name, a few pixels inside its left edge (the
+# first row of a list) or at its middle.
+click() { # name [near-top]
+    local left top width height
+    read -r left top width height < <("$form_rect" "$1")
+    local y=$((top + height / 2))
+    [ "${2:-}" = near-top ] && y=$((top + 4))
+    xdotool mousemove $((X + left + 6)) $((Y + y)) click 1
 }
-click 22 482         # Label1, in the frame at y 456
-click 308 64         # first row of the day list: 01
-click 308 64         # January
-click 308 64         # 2016
-click 126 482        # Text1
+click Label1
+click CLyS near-top # 01
+click CLyS near-top # January
+click CLyS near-top # 2016
+click Text1
 xdotool type --delay 30 'ABCDEFGHIJKLMNOPQRST'
-click 316 482        # Text2
-xdotool type --delay 30 'Audit'
-click 450 512        # Save, straight from the reason field
-sleep 0.5
+click Text2 # leaving Text1 cuts it
+xdotool type --delay 30 'Audit of the year 2016'
+click Command1 # straight from the reason field
 
+# The reason list is written last; wait for it, then check all three.
+for _ in $(seq 100); do
+    [ -s "$work/Reason.LyS" ] && break
+    sleep 0.1
+done
 check() { # file, expected bytes followed by "_" (which keeps the line end through $(...))
     if ! cmp -s "$work/$1" <(printf '%s' "${2%_}"); then
         echo "$1 holds:"; od -c "$work/$1" | head -n 20
         exit 1
     fi
 }
-check TOLM.LyS "$(printf '01 Jan 2016  ABCDEFGHIJKLMNOP Audit%25s\r\n_' '')"
+check TOLM.LyS "$(printf '01 Jan 2016  ABCDEFGHIJKLMNOP Audit of the yea%14s\r\n_' '')"
 check Branch.LyS "$(printf 'ABCDEFGHIJKLMNOP\r\n_')"
-check Reason.LyS "$(printf 'Audit\r\n_')"
+check Reason.LyS "$(printf 'Audit of the yea\r\n_')"
 echo "saved line as expected"

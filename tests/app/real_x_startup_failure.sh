@@ -6,7 +6,8 @@ set -euo pipefail
 
 program=$1
 work=$(mktemp -d)
-trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+pid=""
+trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
 cp "$program" "$work/tolmarin"
 printf 'entry\r\n' > "$work/TOLM.LyS"
 mkdir "$work/Branch.LyS" # a folder where the branch list should be
@@ -19,11 +20,16 @@ if [ "$WIDTH" = 588 ] && [ "$HEIGHT" = 523 ]; then
     echo "the main window was shown instead of a message"
     exit 1
 fi
-xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) sleep 0.2 key Return
-
+# Return on the box's default button until the program has ended: the box
+# may take the key only once it has the focus.
+for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) key Return
+    sleep 0.1
+done
 status=0
-timeout 10 tail --pid="$pid" -f /dev/null || { echo "the program did not end"; exit 1; }
 wait "$pid" || status=$?
+pid=""
 if [ "$status" -eq 0 ]; then
     echo "the program ended with status 0"
     exit 1

@@ -20,12 +20,15 @@ public:
     void addItem(const std::string& text) override { items.push_back(text); }
     std::string selectedText() const override { return selected ? items.at(*selected) : std::string(); }
     void setVisible(bool show) override { visible = show; }
+    bool hasFocus() const override { return focused; }
 
-    // What a user's choice does before the window system calls the handler.
+    // What a user's choice does before the window system calls the handler:
+    // the list takes the focus and selects the item.
     void select(const std::string& text)
     {
         for (std::size_t i = 0; i < items.size(); ++i) {
             if (items[i] == text) {
+                focused = true;
                 selected = i;
                 return;
             }
@@ -36,6 +39,7 @@ public:
     std::vector<std::string> items;
     std::optional<std::size_t> selected;
     bool visible = false;
+    bool focused = false;
 };
 
 class MemoryComboBox : public entry::ComboBox {
@@ -45,9 +49,11 @@ public:
     void addItem(const std::string& item) override { items.push_back(item); }
     std::size_t count() const override { return items.size(); }
     std::string itemText(std::size_t index) const override { return items.at(index); }
+    void setFocus() override { focused = true; }
 
     std::string text;
     std::vector<std::string> items;
+    bool focused = false;
 };
 
 class MemoryLabel : public entry::Label {
