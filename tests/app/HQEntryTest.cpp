@@ -18,6 +18,7 @@ TEST_F(WindowTest, ShowsTheFilesAndSavesEndToEnd)
     open();
     EXPECT_EQ(rows(list("MLyS")->model()), (QStringList{QString::fromStdString(kWorkedExample), "last without end"}));
     EXPECT_EQ(rows(combo("Text1")->model()), (QStringList{"Main", "Zürich"}));
+    EXPECT_TRUE(drawsColour(list("MLyS")->viewport(), {0, 128, 0}));
     // Loading puts nothing into the edit fields and selects no row.
     EXPECT_EQ(combo("Text1")->currentText(), "");
     EXPECT_FALSE(list("MLyS")->selectionModel()->hasSelection());
@@ -34,9 +35,13 @@ TEST_F(WindowTest, ShowsTheFilesAndSavesEndToEnd)
     EXPECT_EQ(dir.read("Reason.LyS"), "Audit\r\n");
     EXPECT_EQ(rows(list("MLyS")->model()).last().toStdString(), line);
     EXPECT_EQ(find<QLabel>("Label1")->text(), "DATE");
-    EXPECT_EQ(combo("Text1")->currentText(), "");
-    EXPECT_EQ(combo("Text2")->currentText(), "");
+    EXPECT_EQ(combo("Text1")->currentText() + combo("Text2")->currentText(), "");
     EXPECT_TRUE(errors.isEmpty());
+    // A bar takes the focus when pressed and does nothing else.
+    QTest::mouseClick(find("BaRc(0)"), Qt::LeftButton);
+    QTest::keyClick(find("BaRc(0)"), Qt::Key_Space);
+    EXPECT_EQ(QApplication::focusWidget(), find("BaRc(0)"));
+    EXPECT_EQ(list("MLyS")->model()->rowCount(), 3);
 }
 
 TEST_F(WindowTest, ArrowKeysChooseAtEveryMoveFromTheFirstItem)

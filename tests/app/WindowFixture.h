@@ -44,6 +44,16 @@ protected:
     QAbstractItemView* list(const char* name) const { return find<QAbstractItemView>(name); }
     QComboBox* combo(const char* name) const { return find<QComboBox>(name); }
 
+    static bool drawsColour(QWidget* widget, const QColor& colour)
+    {
+        const QImage image = widget->grab().toImage();
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (QColor(image.pixel(x, y)) == colour)
+                    return true;
+        return false;
+    }
+
     static QStringList rows(const QAbstractItemModel* model)
     {
         QStringList texts;

@@ -55,22 +55,16 @@ TEST_F(DatePicker, ThreeChoicesComposeTheDate)
 
 TEST_F(DatePicker, AnyDayWithAnyMonthAndTheMonthCutToThreeLetters)
 {
-    const struct {
-        const char *day, *month, *year, *shown;
-    } picks[] = {
-        {"31", "February", "2019", "31 Feb 2019"},
-        {"01", "May", "2020", "01 May 2020"},
-        {"30", "September", "2017", "30 Sep 2017"},
-    };
-    for (const auto& pick : picks) {
-        w.pickDate(pick.day, pick.month, pick.year);
-        EXPECT_EQ(w.Label1.text, pick.shown);
-    }
+    w.pickDate("31", "February", "2019");
+    EXPECT_EQ(w.Label1.text, "31 Feb 2019");
+    w.pickDate("01", "May", "2020");
+    EXPECT_EQ(w.Label1.text, "01 May 2020");
 }
 
 TEST_F(DatePicker, ClickingTheLabelMidwayStartsOver)
 {
     w.pickDate("05", "June", "2017");
+    w.Text1.focused = false;
     w.form.Label1_Click();
     choose("12");
     choose("August");
@@ -79,20 +73,9 @@ TEST_F(DatePicker, ClickingTheLabelMidwayStartsOver)
     EXPECT_EQ(w.Label1.text, "05 Jun 2017"); // still the earlier date
     choose("28");
     choose("December");
-    choose("2020");
-    EXPECT_EQ(w.Label1.text, "28 Dec 2020"); // the partial date is gone
-}
-
-TEST_F(DatePicker, AYearChosenWithoutTheListsFocusLeavesTheFocusAlone)
-{
-    w.pickDate("02", "January", "2018");
-    w.Text1.focused = false;
-    w.form.Label1_Click();
-    choose("03");
-    choose("May");
-    w.CLyS.select("2019");
-    w.CLyS.focused = false;
+    w.CLyS.select("2020");
+    w.CLyS.focused = false; // chosen by something other than the user
     w.form.CLyS_Click();
-    EXPECT_EQ(w.Label1.text, "03 May 2019");
+    EXPECT_EQ(w.Label1.text, "28 Dec 2020"); // the partial date is gone
     EXPECT_FALSE(w.Text1.focused);
 }

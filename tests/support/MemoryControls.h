@@ -82,6 +82,15 @@ struct MemoryWindow {
     {
     }
 
+    // The inputs filled in as given, then Save clicked.
+    void save(const std::string& date, const std::string& branch, const std::string& reason)
+    {
+        Label1.text = date;
+        Text1.text = branch;
+        Text2.text = reason;
+        form.Command1_Click();
+    }
+
     // Label1 click, then day, month and year chosen in CLyS.
     void pickDate(const std::string& day, const std::string& month, const std::string& year)
     {

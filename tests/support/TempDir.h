@@ -3,13 +3,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <string>
-
-#include <cstdlib>
-#ifdef _WIN32
 #include <random>
-#endif
+#include <sstream>
+#include <stdexcept>
+#include <string>
 
 namespace testing_support {
 
@@ -17,8 +14,7 @@ class TempDir {
 public:
     TempDir()
     {
-#ifdef _WIN32
-        // No mkdtemp: try random names until one is new.
+        // A random name, taken only if it is new: creating a folder is atomic.
         std::random_device random;
         for (int attempt = 0; path_.empty(); ++attempt) {
             auto candidate = std::filesystem::temp_directory_path() / ("tolmarin-test-" + std::to_string(random()));
@@ -27,12 +23,6 @@ public:
             else if (attempt == 100)
                 throw std::runtime_error("cannot make a temporary folder");
         }
-#else
-        std::string pattern = (std::filesystem::temp_directory_path() / "tolmarin-test-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-#endif
     }
     ~TempDir()
     {
