@@ -10,20 +10,15 @@ namespace win32ui {
 
 namespace {
 
-constexpr COLORREF kHeaderBack = RGB(0, 128, 0);
-constexpr COLORREF kHeaderText = RGB(0, 255, 0);
-constexpr COLORREF kEntryText = RGB(0, 128, 0);
-constexpr COLORREF kBarBack = RGB(0, 128, 128);
-constexpr COLORREF kPickerBack = RGB(192, 192, 255);
-constexpr COLORREF kPickerText = RGB(0, 0, 255);
-constexpr COLORREF kFrameBack = RGB(128, 64, 0);
-constexpr COLORREF kFrameText = RGB(255, 255, 0);
-constexpr COLORREF kDateText = RGB(0, 255, 255);
-constexpr COLORREF kSaveBack = RGB(147, 208, 221);
-constexpr COLORREF kFieldBack = RGB(255, 255, 192);
-constexpr COLORREF kFieldText = RGB(0, 128, 0);
+using entry::Control;
+using entry::ControlKind;
+using entry::ControlSpec;
 
 constexpr wchar_t kFrameProperty[] = L"TolmarinHQ";
+
+COLORREF toColorRef(const entry::Rgb& rgb) { return RGB(rgb.red, rgb.green, rgb.blue); }
+
+const ControlSpec& specOf(Control id) { return entry::spec(id); }
 
 // Solid brushes for the control colours, made once and kept for the run.
 HBRUSH brush(COLORREF colour)
@@ -43,18 +38,17 @@ HBRUSH brush(COLORREF colour)
     return ::CreateSolidBrush(colour);
 }
 
-// A font by face name, size in hundredths of a point, and weight.
-HFONT makeFont(const wchar_t* face, int centiPoints, int weight, BYTE pitchAndFamily, int dpiY)
+HFONT makeFont(const entry::FontSpec& spec, int dpiY)
 {
     LOGFONTW font{};
-    font.lfHeight = -::MulDiv(centiPoints, dpiY, 7200);
-    font.lfWeight = weight;
+    font.lfHeight = -::MulDiv(spec.centiPoints, dpiY, 7200);
+    font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = DEFAULT_QUALITY;
     // The family tells the font mapper what to fall back on where the face
     // is missing, above all a fixed pitch for the entry list.
-    font.lfPitchAndFamily = pitchAndFamily;
-    lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
+    font.lfPitchAndFamily = spec.fixedPitch ? FIXED_PITCH | FF_MODERN : VARIABLE_PITCH | FF_SWISS;
+    lstrcpynW(font.lfFaceName, toWide(spec.face).c_str(), LF_FACESIZE);
     return ::CreateFontIndirectW(&font);
 }
 
@@ -62,49 +56,35 @@ struct ControlClass {
     const wchar_t* className;
     DWORD style;
     DWORD exStyle;
-    const wchar_t* text;
 };
 
-ControlClass classOf(ControlId id)
+ControlClass classOf(Control id)
 {
-    constexpr DWORD child = WS_CHILD | WS_CLIPSIBLINGS;
-    // Owner-drawn, so the colour can be set; it still takes the focus and
-    // is never the default button.
-    constexpr DWORD solidButton = child | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW;
-    constexpr DWORD header = child | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
-    constexpr DWORD combo = child | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
-    switch (id) {
-    case MLyS:
-        return {L"LISTBOX", child | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
-                WS_EX_CLIENTEDGE, L""};
-    case LaB0:
-        return {L"STATIC", header, 0, L"DATE"};
-    case LaB1:
-        return {L"STATIC", header, 0, L"BRANCH"};
-    case LaB2:
-        return {L"STATIC", header, 0, L"REASON"};
-    case BaRc0:
-    case BaRc1:
-        return {L"BUTTON", solidButton, 0, L""};
-    case CLyS: // hidden at start; LBS_NOTIFY for the user's selections
-        return {L"LISTBOX", child | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                WS_EX_CLIENTEDGE, L""};
-    case Frame1:
-        return {L"BUTTON", child | WS_VISIBLE | WS_CLIPCHILDREN | BS_GROUPBOX, WS_EX_CONTROLPARENT, L"Add"};
-    case Label1: // SS_NOTIFY: clicks arrive as STN_CLICKED
-        return {L"STATIC", child | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY | SS_SUNKEN, 0, L"DATE"};
-    case Command1:
-        return {L"BUTTON", solidButton, 0, L"Save"};
-    case Text1:
-    case Text2:
-        return {L"COMBOBOX", combo, 0, L""};
+    const ControlSpec& spec = specOf(id);
+    DWORD common = WS_CHILD | WS_CLIPSIBLINGS;
+    if (spec.shownAtStart)
+        common |= WS_VISIBLE;
+    if (spec.takesFocus)
+        common |= WS_TABSTOP;
+    switch (spec.kind) {
+    case ControlKind::ListBox: // LBS_NOTIFY for the user's selections
+        return {L"LISTBOX", common | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE};
+    case ControlKind::Label: {
+        // SS_NOTIFY: clicks arrive as STN_CLICKED. The date label, the one
+        // that is clicked, looks pressed in.
+        const DWORD sunken = id == Control::Label1 ? SS_SUNKEN : 0;
+        return {L"STATIC", common | SS_LEFT | SS_NOPREFIX | SS_NOTIFY | sunken, 0};
+    }
+    case ControlKind::PushButton:
+        // Owner-drawn, so the colour can be set; it still takes the focus
+        // and is never the default button.
+        return {L"BUTTON", common | BS_OWNERDRAW, 0};
+    case ControlKind::Frame:
+        return {L"BUTTON", common | WS_CLIPCHILDREN | BS_GROUPBOX, WS_EX_CONTROLPARENT};
+    case ControlKind::ComboBox:
+        return {L"COMBOBOX", common | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0};
     }
     return {};
-}
-
-bool usesCourier(ControlId id)
-{
-    return id == MLyS || id == LaB0 || id == LaB1 || id == LaB2 || id == Label1;
 }
 
 } // namespace
@@ -138,14 +118,15 @@ HQ::HQ(HINSTANCE instance, const std::string& dataDirectory)
     dpiY_ = ::GetDeviceCaps(screen, LOGPIXELSY);
     ::ReleaseDC(nullptr, screen);
 
-    defaultFont_ = makeFont(L"MS Sans Serif", 825, FW_BOLD, VARIABLE_PITCH | FF_SWISS, dpiY_);
-    courierFont_ = makeFont(L"Courier New", 900, FW_BOLD, FIXED_PITCH | FF_MODERN, dpiY_);
+    windowFont_ = makeFont(entry::kWindowFont, dpiY_);
+    fixedPitchFont_ = makeFont(entry::kFixedPitchFont, dpiY_);
 
     // A fixed border: the layout is fixed, there is nothing to gain by resizing.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    RECT frame = {0, 0, twipsToPixels(kClientWidthTwips, dpiX_), twipsToPixels(kClientHeightTwips, dpiY_)};
+    RECT frame = {0, 0, entry::twipsToPixels(entry::kClientWidthTwips, dpiX_),
+                  entry::twipsToPixels(entry::kClientHeightTwips, dpiY_)};
     ::AdjustWindowRectEx(&frame, style, FALSE, 0);
-    hwnd_ = ::CreateWindowExW(0, kWindowClass, L"Tolmarin", style, CW_USEDEFAULT, CW_USEDEFAULT,
+    hwnd_ = ::CreateWindowExW(0, kWindowClass, toWide(entry::kWindowCaption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                               frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this);
     if (!hwnd_)
         throw std::runtime_error("Cannot create the window");
@@ -157,43 +138,46 @@ HQ::~HQ()
 {
     if (hwnd_)
         ::DestroyWindow(hwnd_);
-    ::DeleteObject(defaultFont_);
-    ::DeleteObject(courierFont_);
+    ::DeleteObject(windowFont_);
+    ::DeleteObject(fixedPitchFont_);
 }
 
 void HQ::createControls()
 {
-    for (const ControlLayout& layout : kControls) {
-        const ControlClass kind = classOf(layout.id);
-        const PixelRect at = toPixels(layout, dpiX_, dpiY_);
-        HWND parent = layout.inFrame ? control(Frame1) : hwnd_;
+    for (std::size_t i = 0; i < entry::kControlCount; ++i) {
+        const auto id = static_cast<Control>(i);
+        const ControlSpec& spec = specOf(id);
+        const ControlClass kind = classOf(id);
+        const entry::PixelRect at = entry::toPixels(spec.twips, dpiX_, dpiY_);
+        HWND parent = spec.inFrame ? control(Control::Frame1) : hwnd_;
         // A drop-down combo's height includes its list; the closed height
         // is fitted below.
-        int height = layout.id == Text1 || layout.id == Text2 ? at.height * 8 : at.height;
-        HWND window = ::CreateWindowExW(kind.exStyle, kind.className, kind.text, kind.style, at.left, at.top,
-                                        at.width, height, parent,
-                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance_, nullptr);
-        controls_[layout.id - MLyS] = window;
-        ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(usesCourier(layout.id) ? courierFont_ : defaultFont_),
-                       FALSE);
-        if (layout.id == Text1 || layout.id == Text2)
+        const bool combo = spec.kind == ControlKind::ComboBox;
+        HWND window = ::CreateWindowExW(kind.exStyle, kind.className, toWide(spec.caption).c_str(), kind.style,
+                                        at.left, at.top, at.width, combo ? at.height * 8 : at.height, parent,
+                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), instance_,
+                                        nullptr);
+        controls_[i] = window;
+        HFONT font = spec.font == entry::ControlFont::FixedPitch ? fixedPitchFont_ : windowFont_;
+        ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (combo)
             fitComboHeight(window, at.height);
     }
-    mlys_.attach(control(MLyS));
-    clys_.attach(control(CLyS));
-    label1_.attach(control(Label1));
-    text1_.attach(control(Text1));
-    text2_.attach(control(Text2));
+    mlys_.attach(control(Control::MLyS));
+    clys_.attach(control(Control::CLyS));
+    label1_.attach(control(Control::Label1));
+    text1_.attach(control(Control::Text1));
+    text2_.attach(control(Control::Text2));
 
     // The group box holds its three children: their notifications and
     // colour requests go to it, and it passes them on to the window.
-    HWND frame = control(Frame1);
+    HWND frame = control(Control::Frame1);
     ::SetPropW(frame, kFrameProperty, this);
     frameDefault_ = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HQ::frameProc)));
 
     // Each control in turn goes to the bottom, so the first is the topmost.
-    for (ControlId id : kStackingOrder)
+    for (Control id : entry::kStackingOrder)
         ::SetWindowPos(control(id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
@@ -220,7 +204,7 @@ bool HQ::load()
         form_.Form_Load();
         return true;
     } catch (const std::exception& error) {
-        showMessage(nullptr, std::string("Tolmarin cannot start.\n\n") + error.what());
+        showMessage(nullptr, entry::startupFailureMessage(error));
         return false;
     }
 }
@@ -261,24 +245,23 @@ bool HQ::handleTabKey(const MSG& message)
     const bool backwards = ::GetKeyState(VK_SHIFT) < 0;
     HWND focus = ::GetFocus();
 
-    // kControls is in tab index order; labels and the frame never take the
-    // focus, CLyS only while it is shown.
-    constexpr int count = static_cast<int>(kControls.size());
+    // Labels and the frame never take the focus, CLyS only while it is shown.
+    constexpr int count = static_cast<int>(entry::kControlCount);
     int current = -1;
     for (int i = 0; i < count; ++i) {
-        HWND window = control(kControls[i].id);
+        HWND window = control(entry::kTabOrder[i]);
         if (focus == window || ::IsChild(window, focus))
             current = i;
     }
     for (int step = 1; step <= count; ++step) {
         int next = current < 0 ? (backwards ? count - step : step - 1)
                                : ((current + (backwards ? -step : step)) % count + count) % count;
-        const ControlLayout& layout = kControls[next];
-        HWND window = control(layout.id);
-        if (!layout.takesFocus || !::IsWindowVisible(window) || !::IsWindowEnabled(window))
+        const Control id = entry::kTabOrder[next];
+        HWND window = control(id);
+        if (!specOf(id).takesFocus || !::IsWindowVisible(window) || !::IsWindowEnabled(window))
             continue;
         ::SetFocus(window);
-        if (layout.id == Text1 || layout.id == Text2) // like a dialog: the text is selected
+        if (specOf(id).kind == ControlKind::ComboBox) // like a dialog: the text is selected
             ::SendMessageW(window, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
         return true;
     }
@@ -299,91 +282,83 @@ void HQ::guarded(Handler handler)
     }
 }
 
-void HQ::onCommand(int id, int code)
+void HQ::onCommand(Control id, int code)
 {
     if (failed_) // ending: no handler runs any more
         return;
     switch (id) {
-    case Label1:
+    case Control::Label1:
         if (code == STN_CLICKED)
             guarded([this] { form_.Label1_Click(); });
         break;
-    case CLyS:
+    case Control::CLyS:
         // Only a user's choice sends LBN_SELCHANGE; LB_RESETCONTENT and
         // LB_ADDSTRING in the handler never do.
-        if (code == LBN_SELCHANGE) {
-            const bool hadFocus = ::GetFocus() == control(CLyS);
+        if (code == LBN_SELCHANGE)
             guarded([this] { form_.CLyS_Click(); });
-            // The year was chosen with the list in focus: go on to the branch.
-            if (hadFocus && !::IsWindowVisible(control(CLyS)))
-                ::SetFocus(control(Text1));
-        }
         break;
-    case Text1:
+    case Control::Text1:
         if (code == CBN_KILLFOCUS)
             guarded([this] { form_.Text1_LostFocus(); });
         break;
-    case Text2:
+    case Control::Text2:
         if (code == CBN_KILLFOCUS)
             guarded([this] { form_.Text2_LostFocus(); });
         break;
-    case Command1:
+    case Control::Command1:
         // An owner-drawn button reports the second click of a double click
         // as BN_DOUBLECLICKED; it is a click all the same.
         if (code == BN_CLICKED || code == BN_DOUBLECLICKED)
             guarded([this] { form_.Command1_Click(); });
         break;
-    default: // the bars: a press moves the focus and does nothing else
+    default: // the bars, the headers, the entry list: nothing more than the default
         break;
     }
 }
 
 LRESULT HQ::onColor(HDC dc, HWND window)
 {
-    int id = ::GetDlgCtrlID(window);
+    int id = ::GetDlgCtrlID(window) - kFirstControlId;
     // A combo box's edit field and drop-down list ask for it too.
-    for (ControlId combo : {Text1, Text2}) {
+    for (Control combo : {Control::Text1, Control::Text2}) {
         COMBOBOXINFO info{};
         info.cbSize = sizeof info;
         if (::GetComboBoxInfo(control(combo), &info) && (window == info.hwndItem || window == info.hwndList))
-            id = combo;
+            id = static_cast<int>(combo);
     }
-    auto paint = [dc](COLORREF text, COLORREF back) {
-        ::SetTextColor(dc, text);
-        ::SetBkColor(dc, back);
-        return reinterpret_cast<LRESULT>(brush(back));
-    };
-    switch (id) {
-    case MLyS:
-        ::SetTextColor(dc, kEntryText);
+    if (id < 0 || id >= static_cast<int>(entry::kControlCount))
+        return 0;
+    const ControlSpec& spec = entry::kControls[static_cast<std::size_t>(id)];
+    if (spec.kind == ControlKind::PushButton || spec.kind == ControlKind::Frame)
+        return 0; // painted by drawButton and paintFrame
+    // A control without a background of its own shows its parent's: the
+    // frame's, or the system's window colour for a list.
+    const entry::Colour& background = spec.background        ? spec.background
+                                      : spec.inFrame         ? specOf(Control::Frame1).background
+                                                             : entry::Colour{};
+    ::SetTextColor(dc, spec.text ? toColorRef(*spec.text) : ::GetSysColor(COLOR_WINDOWTEXT));
+    if (!background) {
         ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
-    case LaB0:
-    case LaB1:
-    case LaB2:
-        return paint(kHeaderText, kHeaderBack);
-    case CLyS:
-        return paint(kPickerText, kPickerBack);
-    case Label1: // on the frame's colour
-        return paint(kDateText, kFrameBack);
-    case Text1:
-    case Text2:
-        return paint(kFieldText, kFieldBack);
-    default:
-        return 0;
     }
+    ::SetBkColor(dc, toColorRef(*background));
+    return reinterpret_cast<LRESULT>(brush(toColorRef(*background)));
 }
 
 void HQ::drawButton(const DRAWITEMSTRUCT& item)
 {
-    const bool save = item.CtlID == Command1;
+    const int row = static_cast<int>(item.CtlID) - kFirstControlId;
+    if (row < 0 || row >= static_cast<int>(entry::kControlCount))
+        return;
+    const ControlSpec& spec = entry::kControls[static_cast<std::size_t>(row)];
+    const bool captioned = !spec.caption.empty();
     RECT rect = item.rcItem;
-    ::FillRect(item.hDC, &rect, brush(save ? kSaveBack : kBarBack));
+    ::FillRect(item.hDC, &rect, spec.background ? brush(toColorRef(*spec.background)) : ::GetSysColorBrush(COLOR_BTNFACE));
     ::DrawEdge(item.hDC, &rect, (item.itemState & ODS_SELECTED) ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-    if (save) {
-        HGDIOBJ old = ::SelectObject(item.hDC, defaultFont_);
+    if (captioned) {
+        HGDIOBJ old = ::SelectObject(item.hDC, windowFont_);
         ::SetBkMode(item.hDC, TRANSPARENT);
-        ::SetTextColor(item.hDC, ::GetSysColor(COLOR_BTNTEXT));
+        ::SetTextColor(item.hDC, spec.text ? toColorRef(*spec.text) : ::GetSysColor(COLOR_BTNTEXT));
         RECT text = rect;
         if (item.itemState & ODS_SELECTED)
             ::OffsetRect(&text, 1, 1);
@@ -394,7 +369,7 @@ void HQ::drawButton(const DRAWITEMSTRUCT& item)
     }
     if (item.itemState & ODS_FOCUS) {
         RECT focus = rect;
-        ::InflateRect(&focus, save ? -3 : -2, -3); // the bars are only 9 pixels wide
+        ::InflateRect(&focus, captioned ? -3 : -2, -3); // the bars are only 9 pixels wide
         ::DrawFocusRect(item.hDC, &focus);
     }
 }
@@ -405,9 +380,11 @@ void HQ::paintFrame(HWND frame)
     HDC dc = ::BeginPaint(frame, &paint);
     RECT rect;
     ::GetClientRect(frame, &rect);
-    ::FillRect(dc, &rect, brush(kFrameBack));
+    const ControlSpec& spec = specOf(Control::Frame1);
+    HBRUSH back = brush(toColorRef(*spec.background));
+    ::FillRect(dc, &rect, back);
 
-    HGDIOBJ old = ::SelectObject(dc, defaultFont_);
+    HGDIOBJ old = ::SelectObject(dc, windowFont_);
     TEXTMETRICW metrics;
     ::GetTextMetricsW(dc, &metrics);
     RECT box = rect;
@@ -419,9 +396,9 @@ void HQ::paintFrame(HWND frame)
     ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
     const int x = 8;
     RECT behind = {x - 2, 0, x + size.cx + 2, metrics.tmHeight};
-    ::FillRect(dc, &behind, brush(kFrameBack));
+    ::FillRect(dc, &behind, back);
     ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, kFrameText);
+    ::SetTextColor(dc, toColorRef(*spec.text));
     ::TextOutW(dc, x, 0, caption.c_str(), static_cast<int>(caption.size()));
     ::SelectObject(dc, old);
     ::EndPaint(frame, &paint);
@@ -476,7 +453,7 @@ LRESULT HQ::handle(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_COMMAND:
         if (lParam)
-            onCommand(LOWORD(wParam), HIWORD(wParam));
+            onCommand(static_cast<Control>(LOWORD(wParam) - kFirstControlId), HIWORD(wParam));
         return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
@@ -495,7 +472,7 @@ LRESULT HQ::handle(UINT message, WPARAM wParam, LPARAM lParam)
                 lastFocus_ = focus;
         } else {
             HWND target = lastFocus_ && ::IsWindow(lastFocus_) && ::IsWindowVisible(lastFocus_) ? lastFocus_
-                                                                                                : control(MLyS);
+                                                                                                : control(Control::MLyS);
             ::SetFocus(target);
         }
         return 0;

@@ -2,9 +2,9 @@
 // The window HQ: its twelve controls, their look, and the binding of the
 // window's notifications to the handlers of entry::HQForm.
 
-#include "Layout.h"
 #include "Win32Controls.h"
 
+#include <FormLayout.h>
 #include <HQForm.h>
 
 #include <array>
@@ -15,6 +15,9 @@ namespace win32ui {
 
 inline constexpr wchar_t kWindowClass[] = L"TolmarinHQ";
 inline constexpr int kIconId = 1;
+// A control's ID is its row in the form table plus this. They start above
+// IDOK and IDCANCEL so that Enter and Escape can never reach a control.
+inline constexpr int kFirstControlId = 100;
 
 class HQ {
 public:
@@ -34,26 +37,20 @@ public:
     // One message of the event loop, as run() handles it.
     void process(const MSG& message);
 
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    HWND control(entry::Control id) const { return controls_[static_cast<std::size_t>(id)]; }
     // Tab and Shift+Tab move the focus in the order of the tab indices
     // (which differs from the stacking order, so the dialog manager cannot
     // do it). Returns true when `message` was such a key and is used up.
     bool handleTabKey(const MSG& message);
-
-    HWND hwnd() const { return hwnd_; }
-    HWND control(ControlId id) const { return controls_[id - MLyS]; }
-    entry::HQForm& form() { return form_; }
-    int dpiX() const { return dpiX_; }
-    int dpiY() const { return dpiY_; }
-
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-
-private:
     static LRESULT CALLBACK frameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
     void createControls();
     void fitComboHeight(HWND combo, int height);
-    void onCommand(int id, int code);
+    void onCommand(entry::Control id, int code);
     LRESULT onColor(HDC dc, HWND control);
     void drawButton(const DRAWITEMSTRUCT& item);
     void paintFrame(HWND frame);
@@ -63,17 +60,18 @@ private:
 
     HINSTANCE instance_;
     HWND hwnd_ = nullptr;
-    std::array<HWND, 12> controls_{};
+    std::array<HWND, entry::kControlCount> controls_{};
     int dpiX_ = 96;
     int dpiY_ = 96;
-    HFONT defaultFont_ = nullptr; // "MS Sans Serif" 8.25 pt bold
-    HFONT courierFont_ = nullptr; // "Courier New" 9 pt bold
-    HICON icon_ = nullptr;
+    HFONT windowFont_ = nullptr;
+    HFONT fixedPitchFont_ = nullptr;
     HWND lastFocus_ = nullptr;
     bool quitOnDestroy_ = false; // only the program's own loop ends with the window
     bool failed_ = false;
     WNDPROC frameDefault_ = nullptr;
 
+    // The controls the handlers work on: MLyS the entry list, CLyS the date
+    // list, Label1 the date label, Text1 the branch, Text2 the reason.
     Win32ListBox mlys_;
     Win32ListBox clys_;
     Win32Label label1_;

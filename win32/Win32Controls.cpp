@@ -56,6 +56,8 @@ std::string Win32ListBox::selectedText() const
 
 void Win32ListBox::setVisible(bool visible) { ::ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE); }
 
+bool Win32ListBox::hasFocus() const { return ::GetFocus() == hwnd_; }
+
 std::string Win32ComboBox::editText() const { return toUtf8(windowText(hwnd_)); }
 
 void Win32ComboBox::setEditText(const std::string& text)
@@ -91,6 +93,8 @@ std::string Win32ComboBox::itemText(std::size_t index) const
     text.resize(length == CB_ERR ? 0 : static_cast<std::size_t>(length));
     return toUtf8(text);
 }
+
+void Win32ComboBox::setFocus() { ::SetFocus(hwnd_); } // the combo box hands it to its edit field
 
 std::string Win32Label::caption() const { return toUtf8(windowText(hwnd_)); }
 

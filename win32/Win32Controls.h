@@ -13,13 +13,13 @@ class Win32ListBox : public entry::ListBox {
 public:
     explicit Win32ListBox(HWND list = nullptr) : hwnd_(list) {}
     void attach(HWND list) { hwnd_ = list; }
-    HWND hwnd() const { return hwnd_; }
 
     void clear() override;
     void addItem(const std::string& text) override;
     void addItems(logbook::LineList lines) override;
     std::string selectedText() const override;
     void setVisible(bool visible) override;
+    bool hasFocus() const override;
 
 private:
     HWND hwnd_;
@@ -30,7 +30,6 @@ class Win32ComboBox : public entry::ComboBox {
 public:
     explicit Win32ComboBox(HWND combo = nullptr) : hwnd_(combo) {}
     void attach(HWND combo) { hwnd_ = combo; }
-    HWND hwnd() const { return hwnd_; }
 
     std::string editText() const override;
     void setEditText(const std::string& text) override;
@@ -38,6 +37,7 @@ public:
     void addItems(logbook::LineList lines) override;
     std::size_t count() const override;
     std::string itemText(std::size_t index) const override;
+    void setFocus() override;
 
 private:
     HWND hwnd_;

@@ -1,492 +1,289 @@
-// The real window under Wine, driven by the messages a user's actions send.
-
-#include "WindowDriver.h"
-
+// The real window under Wine, driven by the messages a user's actions send,
+// and checked against the design in pixels at 96 DPI, written out here.
+#include <Examples.h>
 #include <HQ.h>
-#include <SystemErrors.h>
-#include <WideText.h>
 #include <TempDir.h>
+#include <WideText.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 using namespace win32ui;
-using namespace win32_testing;
-using testing_support::TempDir;
+using testing_support::kWorkedExample;
 
 namespace {
 
-// The entry line of the worked example, and how Windows-1252 stores it.
-const std::string kMainAudit = "07 Mar 2016  Main             Audit" + std::string(25, ' ');
+std::wstring boxText;
+
+// Runs inside a message box's own modal loop: reads the box and presses OK.
+void CALLBACK closeMessageBox(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND box = ::FindWindowW(L"#32770", L"Tolmarin");
+    for (HWND child = box ? ::GetWindow(box, GW_CHILD) : nullptr; child; child = ::GetWindow(child, GW_HWNDNEXT))
+        boxText += windowText(child);
+    if (box)
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
 
 class Window : public ::testing::Test {
 protected:
-    TempDir dir;
+    testing_support::TempDir dir;
     std::unique_ptr<HQ> hq;
-
-    void SetUp() override { ASSERT_EQ(::GetACP(), 1252u) << "the tests expect Windows-1252 as the ANSI code page"; }
-    void TearDown() override
-    {
-        hq.reset();
-    }
+    HWND main = nullptr;
 
     void open()
     {
+        ASSERT_EQ(::GetACP(), 1252u) << "the tests expect Windows-1252 as the ANSI code page";
         hq = std::make_unique<HQ>(::GetModuleHandleW(nullptr), dir.str());
         ASSERT_TRUE(hq->load());
         hq->show(SW_SHOWNORMAL);
-        pump(*hq);
+        main = ::FindWindowW(kWindowClass, nullptr);
+        pump();
     }
-    HWND c(ControlId id) const { return hq->control(id); }
-    HWND editOf(ControlId combo) const
+    void pump()
+    {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            hq->process(message);
+    }
+    // A control by its name in the form table.
+    HWND c(std::string_view name) const
+    {
+        for (std::size_t row = 0; row < entry::kControlCount; ++row) {
+            if (entry::kControls[row].name == name)
+                return ::GetDlgItem(entry::kControls[row].inFrame ? c("Frame1") : main,
+                                    kFirstControlId + static_cast<int>(row));
+        }
+        return nullptr;
+    }
+    HWND editOf(std::string_view combo) const
     {
         COMBOBOXINFO info{};
         info.cbSize = sizeof info;
         ::GetComboBoxInfo(c(combo), &info);
         return info.hwndItem;
     }
-    void setText(ControlId id, const std::wstring& text) { ::SetWindowTextW(c(id), text.c_str()); }
-
-    // Label1 clicked, then a day, a month and a year clicked in CLyS.
-    void pickDate(const std::wstring& day, const std::wstring& month, const std::wstring& year)
+    std::wstring text(std::string_view name) const { return windowText(c(name)); }
+    LRESULT send(std::string_view name, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
     {
-        clickCentre(c(Label1));
-        for (const std::wstring* choice : {&day, &month, &year}) {
-            int index = indexOf(c(CLyS), *choice);
-            ASSERT_GE(index, 0) << "no item";
-            clickItem(c(CLyS), index);
-            pump(*hq);
-        }
+        return ::SendMessageW(c(name), message, wParam, lParam);
     }
-    // Types into a combo box's edit field with the focus in it.
-    void typeInto(ControlId combo, const std::wstring& text)
+    // A click at a point of the control's client area, or at its middle.
+    void click(std::string_view name, POINT at = {-1, -1})
+    {
+        RECT rect;
+        ::GetClientRect(c(name), &rect);
+        if (at.x < 0)
+            at = {rect.right / 2, rect.bottom / 2};
+        send(name, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+        send(name, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+        pump();
+    }
+    // Typed with the focus in the field.
+    void type(std::string_view combo, const std::wstring& typed)
     {
         ::SetFocus(editOf(combo));
-        setText(combo, text);
-        pump(*hq);
+        ::SetWindowTextW(c(combo), typed.c_str());
+        pump();
+    }
+    void key(HWND target, UINT key)
+    {
+        ::PostMessageW(target, WM_KEYDOWN, key, 1);
+        ::PostMessageW(target, WM_KEYUP, key, 1 | (1u << 30) | (1u << 31));
+        pump();
+    }
+    // The colour on screen at a point of a client area, or inside its bottom right corner.
+    COLORREF pixelAt(HWND control, POINT at = {-1, -1})
+    {
+        ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        RECT client;
+        ::GetClientRect(control, &client);
+        if (at.x < 0)
+            at = {client.right - 3, client.bottom - 3};
+        ::ClientToScreen(control, &at);
+        HDC screen = ::GetDC(nullptr);
+        const COLORREF colour = ::GetPixel(screen, at.x, at.y);
+        ::ReleaseDC(nullptr, screen);
+        return colour;
+    }
+    // Runs `action`, which should bring up the program's message box; returns its text.
+    static std::wstring messageBoxDuring(const std::function<void()>& action)
+    {
+        boxText.clear();
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, &closeMessageBox);
+        action();
+        ::KillTimer(nullptr, timer);
+        return boxText;
     }
 };
 
 } // namespace
 
-TEST_F(Window, GeometryAt96DpiIsTheTableInPixels)
+// Run once more by high-dpi.sh at 144 DPI, where the places follow the form
+// table's twips at that setting.
+TEST_F(Window, EveryControlAsDesigned)
 {
     open();
-    ASSERT_EQ(hq->dpiX(), 96);
-    ASSERT_EQ(hq->dpiY(), 96);
+    HDC screen = ::GetDC(nullptr);
+    const int dpiX = ::GetDeviceCaps(screen, LOGPIXELSX), dpiY = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    const char* wanted = std::getenv("TOLMARIN_TEST_DPI");
+    ASSERT_EQ(dpiX, wanted ? std::atoi(wanted) : 96);
     RECT client;
-    ::GetClientRect(hq->hwnd(), &client);
-    EXPECT_EQ(client.right, 588);
-    EXPECT_EQ(client.bottom, 523);
-    EXPECT_EQ(textOf(hq->hwnd()), L"Tolmarin");
+    ::GetClientRect(main, &client);
+    EXPECT_EQ(client.right, dpiX == 96 ? 588 : entry::twipsToPixels(entry::kClientWidthTwips, dpiX));
+    EXPECT_EQ(client.bottom, dpiY == 96 ? 523 : entry::twipsToPixels(entry::kClientHeightTwips, dpiY));
+    EXPECT_EQ(windowText(main), L"Tolmarin");
 
-    for (const ControlLayout& layout : kControls) {
-        HWND control = c(layout.id);
-        HWND parent = ::GetParent(control);
-        EXPECT_EQ(parent, layout.inFrame ? c(Frame1) : hq->hwnd()) << layout.name;
+    const struct {
+        const char* name;
+        entry::PixelRect at; // in the parent: the window, or Frame1 for the three inputs
+        const wchar_t* caption;
+        bool fixedPitch;
+        POINT sample;
+        COLORREF background;
+    } design[] = {
+        {"MLyS", {4, 20, 581, 434}, L"", true, {500, 300}, ::GetSysColor(COLOR_WINDOW)},
+        {"LaB(0)", {4, 4, 85, 16}, L"DATE", true, {80, 8}, RGB(0, 128, 0)},
+        {"LaB(1)", {96, 4, 113, 16}, L"BRANCH", true, {108, 8}, RGB(0, 128, 0)},
+        {"BaRc(0)", {88, 4, 9, 497}, L"", false, {4, 200}, RGB(0, 128, 128)},
+        {"LaB(2)", {216, 4, 351, 16}, L"REASON", true, {348, 8}, RGB(0, 128, 0)},
+        {"BaRc(1)", {208, 4, 9, 497}, L"", false, {4, 480}, RGB(0, 128, 128)},
+        {"CLyS", {288, 56, 113, 381}, L"", false, {}, CLR_INVALID},
+        {"Frame1", {0, 456, 585, 45}, L"Add", false, {300, 42}, RGB(128, 64, 0)},
+        {"Label1", {2, 16, 88, 20}, L"DATE", true, {80, 10}, RGB(128, 64, 0)},
+        {"Command1", {420, 504, 61, 17}, L"Save", false, {5, 8}, RGB(147, 208, 221)},
+        {"Text1", {96, 16, 121, 21}, L"", false, {}, CLR_INVALID},
+        {"Text2", {216, 16, 365, 21}, L"", false, {}, CLR_INVALID},
+    };
+    for (std::size_t row = 0; row < std::size(design); ++row) {
+        const auto& want = design[row];
+        SCOPED_TRACE(want.name);
+        HWND control = c(want.name);
         RECT rect;
         ::GetWindowRect(control, &rect);
-        ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-        const PixelRect want{layout.left / 15, layout.top / 15, layout.width / 15, layout.height / 15};
-        const PixelRect got{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
-        EXPECT_EQ(got, want) << layout.name << " at " << got.left << "," << got.top << " size " << got.width
-                             << "x" << got.height;
-    }
-    EXPECT_EQ(textOf(c(LaB0)), L"DATE");
-    EXPECT_EQ(textOf(c(LaB1)), L"BRANCH");
-    EXPECT_EQ(textOf(c(LaB2)), L"REASON");
-    EXPECT_EQ(textOf(c(Frame1)), L"Add");
-    EXPECT_EQ(textOf(c(Label1)), L"DATE");
-    EXPECT_EQ(textOf(c(Command1)), L"Save");
-    EXPECT_EQ(textOf(c(Text1)), L"");
-    EXPECT_FALSE(::IsWindowVisible(c(CLyS)));
-    EXPECT_TRUE(::IsWindowVisible(c(MLyS)));
-}
-
-// Run once more by high-dpi.sh in a Wine prefix set to 144 DPI.
-TEST_F(Window, GeometryFollowsTheRealDpi)
-{
-    open();
-    if (const char* expected = std::getenv("TOLMARIN_TEST_DPI")) {
-        ASSERT_EQ(hq->dpiX(), std::atoi(expected));
-    }
-    const int dpiX = hq->dpiX(), dpiY = hq->dpiY();
-    RECT client;
-    ::GetClientRect(hq->hwnd(), &client);
-    EXPECT_EQ(client.right, twipsToPixels(kClientWidthTwips, dpiX));
-    EXPECT_EQ(client.bottom, twipsToPixels(kClientHeightTwips, dpiY));
-    for (const ControlLayout& layout : kControls) {
-        RECT rect;
-        ::GetWindowRect(c(layout.id), &rect);
-        ::MapWindowPoints(nullptr, ::GetParent(c(layout.id)), reinterpret_cast<POINT*>(&rect), 2);
-        const PixelRect got{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
-        EXPECT_EQ(got, toPixels(layout, dpiX, dpiY)) << layout.name << " at " << got.left << "," << got.top
-                                                     << " size " << got.width << "x" << got.height;
-    }
-    // The fonts scale with the setting too: 9 points are 12 pixels at 96 DPI.
-    HDC dc = ::GetDC(c(MLyS));
-    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(c(MLyS), WM_GETFONT, 0, 0)));
-    TEXTMETRICW metrics;
-    ::GetTextMetricsW(dc, &metrics);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(c(MLyS), dc);
-    EXPECT_NEAR(metrics.tmHeight - metrics.tmInternalLeading, ::MulDiv(9, dpiY, 72), 1);
-}
-
-TEST_F(Window, StackingOrderTopmostFirst)
-{
-    open();
-    std::vector<HWND> order;
-    for (HWND child = ::GetWindow(hq->hwnd(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-        order.push_back(child);
-    std::vector<HWND> want;
-    for (ControlId id : kStackingOrder)
-        want.push_back(c(id));
-    EXPECT_EQ(order, want);
-}
-
-TEST_F(Window, ColoursOnScreen)
-{
-    open();
-    ::SetFocus(c(MLyS));
-    clickCentre(c(Label1)); // shows CLyS
-    pump(*hq);
-    RECT header;
-    ::GetClientRect(c(LaB2), &header);
-    EXPECT_EQ(pixelAt(c(LaB2), {header.right - 3, header.bottom / 2}), RGB(0, 128, 0));
-    EXPECT_EQ(pixelAt(c(BaRc0), {4, 200}), RGB(0, 128, 128));
-    EXPECT_EQ(pixelAt(c(BaRc1), {4, 480}), RGB(0, 128, 128)); // over the frame
-    EXPECT_EQ(pixelAt(c(Frame1), {300, 42}), RGB(128, 64, 0));
-    EXPECT_EQ(pixelAt(c(Command1), {5, 8}), RGB(147, 208, 221));
-    RECT field;
-    ::GetClientRect(editOf(Text2), &field);
-    EXPECT_EQ(pixelAt(editOf(Text2), {field.right - 3, field.bottom / 2}), RGB(255, 255, 192));
-    RECT picker;
-    ::GetClientRect(c(CLyS), &picker);
-    EXPECT_EQ(pixelAt(c(CLyS), {picker.right - 3, picker.bottom - 3}), RGB(192, 192, 255));
-    EXPECT_EQ(pixelAt(c(MLyS), {500, 300}), ::GetSysColor(COLOR_WINDOW));
-}
-
-TEST_F(Window, EntryListIsFixedPitchAndItsColumnsStandUnderTheHeaders)
-{
-    dir.write("TOLM.LyS", kMainAudit + "\r\n");
-    open();
-    HDC dc = ::GetDC(c(MLyS));
-    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(c(MLyS), WM_GETFONT, 0, 0)));
-    TEXTMETRICW metrics;
-    ::GetTextMetricsW(dc, &metrics);
-    SIZE branchStart, reasonStart;
-    ::GetTextExtentPoint32W(dc, L"07 Mar 2016  ", 13, &branchStart);
-    ::GetTextExtentPoint32W(dc, L"07 Mar 2016  Main             ", 30, &reasonStart);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(c(MLyS), dc);
-    EXPECT_FALSE(metrics.tmPitchAndFamily & TMPF_FIXED_PITCH) << "set means variable pitch";
-    EXPECT_EQ(metrics.tmWeight, FW_BOLD);
-
-    // Where the list draws its text, in the window's coordinates.
-    RECT item;
-    ::SendMessageW(c(MLyS), LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
-    ::MapWindowPoints(c(MLyS), hq->hwnd(), reinterpret_cast<POINT*>(&item), 2);
-    auto leftOf = [this](ControlId id) {
-        RECT rect;
-        ::GetWindowRect(c(id), &rect);
-        ::MapWindowPoints(nullptr, hq->hwnd(), reinterpret_cast<POINT*>(&rect), 2);
-        return rect.left;
-    };
-    EXPECT_NEAR(item.left + branchStart.cx, leftOf(LaB1), 6);
-    EXPECT_NEAR(item.left + reasonStart.cx, leftOf(LaB2), 6);
-}
-
-TEST_F(Window, IconIsSixteenBySixteenInSixteenColours)
-{
-    HMODULE self = ::GetModuleHandleW(nullptr);
-    HRSRC group = ::FindResourceW(self, MAKEINTRESOURCEW(kIconId), reinterpret_cast<LPCWSTR>(RT_GROUP_ICON));
-    ASSERT_TRUE(group);
-#pragma pack(push, 2)
-    struct Entry {
-        BYTE width, height, colours, reserved;
-        WORD planes, bitCount;
-        DWORD bytes;
-        WORD id;
-    };
-    struct Directory {
-        WORD reserved, type, count;
-        Entry entries[1];
-    };
-#pragma pack(pop)
-    const auto* directory = static_cast<const Directory*>(::LockResource(::LoadResource(self, group)));
-    ASSERT_EQ(directory->count, 1);
-    EXPECT_EQ(directory->entries[0].width, 16);
-    EXPECT_EQ(directory->entries[0].height, 16);
-    EXPECT_EQ(directory->entries[0].bitCount, 4);
-
-    open();
-    EXPECT_TRUE(::GetClassLongPtrW(hq->hwnd(), GCLP_HICONSM));
-}
-
-TEST_F(Window, StartUpLoadsTheFilesFromTheAnsiCodePage)
-{
-    dir.write("TOLM.LyS", kMainAudit + "\r\n31 Feb 2019  Z\xFCrich\r\n");
-    dir.write("Branch.LyS", "Main\r\nGen\xE8ve\r\n");
-    open();
-    EXPECT_EQ(::SendMessageW(c(MLyS), LB_GETCOUNT, 0, 0), 2);
-    EXPECT_EQ(itemOf(c(MLyS), 1), L"31 Feb 2019  Zürich");
-    EXPECT_EQ(::SendMessageW(c(Text1), CB_GETCOUNT, 0, 0), 2);
-    wchar_t item[32] = {};
-    ::SendMessageW(c(Text1), CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(item));
-    EXPECT_STREQ(item, L"Genève");
-    EXPECT_EQ(::SendMessageW(c(Text2), CB_GETCOUNT, 0, 0), 0);
-    EXPECT_EQ(::SendMessageW(c(MLyS), LB_GETCURSEL, 0, 0), LB_ERR);
-}
-
-TEST_F(Window, PickerRunsOnUserSelectionsOnly)
-{
-    open();
-    clickCentre(c(Label1));
-    pump(*hq);
-    ASSERT_TRUE(::IsWindowVisible(c(CLyS)));
-    EXPECT_EQ(::SendMessageW(c(CLyS), LB_GETCOUNT, 0, 0), 31);
-    EXPECT_EQ(::SendMessageW(c(CLyS), LB_GETCURSEL, 0, 0), LB_ERR);
-    EXPECT_EQ(hq->form().PickStage(), 1);
-
-    clickItem(c(CLyS), indexOf(c(CLyS), L"07"));
-    pump(*hq);
-    // Refilled with the months and nothing selected: the refill was no choice.
-    EXPECT_EQ(hq->form().PickStage(), 2);
-    EXPECT_EQ(::SendMessageW(c(CLyS), LB_GETCOUNT, 0, 0), 12);
-    EXPECT_EQ(::SendMessageW(c(CLyS), LB_GETCURSEL, 0, 0), LB_ERR);
-    EXPECT_EQ(textOf(c(Label1)), L"DATE");
-
-    // A key that moves the selection is a choice too: Down picks January.
-    pressKey(*hq, c(CLyS), VK_DOWN);
-    EXPECT_EQ(hq->form().PickStage(), 3);
-    EXPECT_EQ(itemOf(c(CLyS), 0), L"2016");
-    EXPECT_EQ(::SendMessageW(c(CLyS), LB_GETCOUNT, 0, 0), 5);
-
-    clickItem(c(CLyS), indexOf(c(CLyS), L"2020"));
-    pump(*hq);
-    EXPECT_FALSE(::IsWindowVisible(c(CLyS)));
-    EXPECT_EQ(textOf(c(Label1)), L"07 Jan 2020");
-    EXPECT_EQ(::GetFocus(), editOf(Text1)) << "after the year the focus goes on to the branch";
-
-    // A new pick starts over; the caption keeps the old date meanwhile.
-    pickDate(L"31", L"February", L"2019");
-    EXPECT_EQ(textOf(c(Label1)), L"31 Feb 2019");
-    clickCentre(c(Label1));
-    clickItem(c(CLyS), indexOf(c(CLyS), L"01"));
-    clickCentre(c(Label1));
-    pump(*hq);
-    EXPECT_EQ(::SendMessageW(c(CLyS), LB_GETCOUNT, 0, 0), 31);
-    EXPECT_EQ(textOf(c(Label1)), L"31 Feb 2019");
-}
-
-TEST_F(Window, CapCutsTheFieldWhenTheFocusLeaves)
-{
-    open();
-    typeInto(Text1, L"ABCDEFGHIJKLMNOPQRST");
-    EXPECT_EQ(textOf(c(Text1)), L"ABCDEFGHIJKLMNOPQRST") << "no limit while typing";
-    ::SetFocus(editOf(Text2));
-    pump(*hq);
-    EXPECT_EQ(textOf(c(Text1)), L"ABCDEFGHIJKLMNOP");
-
-    setText(Text2, L"Überprüfung der Bücher");
-    ::SetFocus(c(BaRc0)); // a bar takes the focus like any button
-    pump(*hq);
-    EXPECT_EQ(textOf(c(Text2)), L"Überprüfung der ");
-    EXPECT_EQ(::GetFocus(), c(BaRc0));
-}
-
-TEST_F(Window, SaveByMouseCapsFirstAndWritesTheAnsiBytes)
-{
-    open();
-    pickDate(L"07", L"March", L"2016");
-    typeInto(Text1, L"Zürich");
-    // Still in the reason field when Save is clicked: its cap must run first.
-    typeInto(Text2, L"Prüfung der Bücher 2016");
-    clickCentre(c(Command1));
-    pump(*hq);
-
-    const std::string line = "07 Mar 2016  Z\xFCrich           Pr\xFC" "fung der B\xFC" "ch              ";
-    ASSERT_EQ(line.size(), 60u);
-    EXPECT_EQ(dir.read("TOLM.LyS"), line + "\r\n");
-    EXPECT_EQ(dir.read("Branch.LyS"), "Z\xFCrich\r\n");
-    EXPECT_EQ(dir.read("Reason.LyS"), "Pr\xFC" "fung der B\xFC" "ch\r\n");
-    EXPECT_EQ(itemOf(c(MLyS), 0), L"07 Mar 2016  Zürich           Prüfung der Büch              ");
-    EXPECT_EQ(textOf(c(Label1)), L"DATE");
-    EXPECT_EQ(textOf(c(Text1)), L"");
-    EXPECT_EQ(textOf(c(Text2)), L"");
-    EXPECT_EQ(::SendMessageW(c(Text2), CB_GETCOUNT, 0, 0), 1);
-    EXPECT_EQ(::GetFocus(), c(Command1));
-
-    // Known regardless of letter case by the locale's rules: not learned again.
-    pickDate(L"08", L"March", L"2016");
-    typeInto(Text1, L"ZÜRICH");
-    typeInto(Text2, L"prüfung der büch");
-    clickCentre(c(Command1));
-    pump(*hq);
-    EXPECT_EQ(dir.read("Branch.LyS"), "Z\xFCrich\r\n");
-    EXPECT_EQ(::SendMessageW(c(Text1), CB_GETCOUNT, 0, 0), 1);
-    EXPECT_EQ(::SendMessageW(c(MLyS), LB_GETCOUNT, 0, 0), 2);
-}
-
-TEST_F(Window, EnterAndEscapeInAFieldDoNotSave)
-{
-    open();
-    pickDate(L"07", L"March", L"2016");
-    typeInto(Text1, L"Main");
-    typeInto(Text2, L"Audit");
-    for (UINT key : {VK_RETURN, VK_ESCAPE}) {
-        ::PostMessageW(editOf(Text2), WM_KEYDOWN, key, 1);
-        ::PostMessageW(editOf(Text2), WM_KEYUP, key, 1 | (1u << 30) | (1u << 31));
-        pump(*hq);
-    }
-    EXPECT_EQ(dir.read("TOLM.LyS"), "");
-    EXPECT_EQ(textOf(c(Label1)), L"07 Mar 2016");
-    EXPECT_TRUE(::IsWindow(hq->hwnd()));
-}
-
-TEST_F(Window, PressingABarChangesNothingButTheFocus)
-{
-    dir.write("TOLM.LyS", kMainAudit + "\r\n");
-    open();
-    pickDate(L"07", L"March", L"2016");
-    typeInto(Text1, L"Main");
-    for (ControlId bar : {BaRc0, BaRc1}) {
-        clickCentre(c(bar));
-        pump(*hq);
-        EXPECT_EQ(::GetFocus(), c(bar));
-        pressKey(*hq, c(bar), VK_SPACE);
-    }
-    EXPECT_EQ(dir.read("TOLM.LyS"), kMainAudit + "\r\n");
-    EXPECT_EQ(textOf(c(Label1)), L"07 Mar 2016");
-    EXPECT_EQ(textOf(c(Text1)), L"Main");
-    EXPECT_EQ(::SendMessageW(c(MLyS), LB_GETCOUNT, 0, 0), 1);
-}
-
-TEST_F(Window, TabFollowsTheTabIndicesNotTheStacking)
-{
-    open();
-    auto tabFrom = [this](HWND from) {
-        ::SetFocus(from);
-        MSG tab{::GetFocus(), WM_KEYDOWN, VK_TAB, 1, 0, {}};
-        EXPECT_TRUE(hq->handleTabKey(tab));
-        HWND focus = ::GetFocus();
-        for (const ControlLayout& layout : kControls) {
-            if (layout.takesFocus && (focus == c(layout.id) || ::IsChild(c(layout.id), focus)))
-                return layout.id;
+        ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+        const entry::PixelRect got{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+        EXPECT_EQ(got, dpiX == 96 ? want.at : entry::toPixels(entry::kControls[row].twips, dpiX, dpiY));
+        EXPECT_EQ(windowText(control), want.caption);
+        EXPECT_EQ(::IsWindowVisible(control) != FALSE, std::string_view(want.name) != "CLyS");
+        if (want.background != CLR_INVALID && dpiX == 96) {
+            EXPECT_EQ(pixelAt(control, want.sample), want.background);
         }
-        return ControlId{};
-    };
-    EXPECT_EQ(::GetFocus(), c(MLyS)) << "the list has the focus at start";
-    EXPECT_EQ(tabFrom(c(MLyS)), BaRc0);
-    EXPECT_EQ(tabFrom(c(BaRc0)), BaRc1);
-    EXPECT_EQ(tabFrom(c(BaRc1)), Command1); // CLyS hidden
-    EXPECT_EQ(tabFrom(c(Command1)), Text1);
-    EXPECT_EQ(tabFrom(editOf(Text1)), Text2);
-    EXPECT_EQ(tabFrom(editOf(Text2)), MLyS);
-
-    clickCentre(c(Label1));
-    pump(*hq);
-    EXPECT_EQ(tabFrom(c(BaRc1)), CLyS);
-    EXPECT_EQ(tabFrom(c(CLyS)), Command1);
-}
-
-TEST_F(Window, SavedLinesGoBelowWithoutScrolling)
-{
-    std::string log;
-    for (int i = 0; i < 100; ++i)
-        log += kMainAudit + "\r\n";
-    dir.write("TOLM.LyS", log);
-    open();
-    pickDate(L"01", L"January", L"2020");
-    typeInto(Text1, L"Main");
-    typeInto(Text2, L"Audit");
-    clickCentre(c(Command1));
-    pump(*hq);
-    EXPECT_EQ(::SendMessageW(c(MLyS), LB_GETCOUNT, 0, 0), 101);
-    EXPECT_EQ(::SendMessageW(c(MLyS), LB_GETTOPINDEX, 0, 0), 0);
-    EXPECT_EQ(::SendMessageW(c(MLyS), LB_GETCURSEL, 0, 0), LB_ERR);
-}
-
-TEST_F(Window, UnstorableCharactersAreNamedAndNothingIsWritten)
-{
-    open();
-    pickDate(L"07", L"March", L"2016");
-    // Ω is not in Windows-1252; Ā would quietly become "A" by best fit.
-    typeInto(Text1, L"Ωmega Ω");
-    typeInto(Text2, L"Āudit");
-    std::wstring message = messageBoxDuring([this] {
-        clickCentre(c(Command1));
-        pump(*hq);
-    });
-    EXPECT_NE(message.find(L"Ω"), std::wstring::npos) << "message: " << win32ui::toUtf8(message);
-    EXPECT_NE(message.find(L"Ā"), std::wstring::npos);
-    EXPECT_EQ(message.find(L"ΩΩ"), std::wstring::npos) << "each character once";
-    EXPECT_NE(message.find(L"TOLM.LyS"), std::wstring::npos);
-    EXPECT_EQ(dir.read("TOLM.LyS"), "");
-    EXPECT_EQ(dir.read("Branch.LyS"), "");
-    EXPECT_EQ(::SendMessageW(c(MLyS), LB_GETCOUNT, 0, 0), 0);
-    EXPECT_EQ(textOf(c(Label1)), L"07 Mar 2016");
-    EXPECT_EQ(textOf(c(Text1)), L"Ωmega Ω");
-    EXPECT_EQ(textOf(c(Text2)), L"Āudit");
-}
-
-TEST_F(Window, FailedSaveIsReportedAndKeepsTheInputs)
-{
-    open();
-    pickDate(L"07", L"March", L"2016");
-    typeInto(Text1, L"Main");
-    typeInto(Text2, L"Audit");
-    // A folder in the log's place: the Save cannot open it.
-    std::filesystem::remove(dir.path() / "TOLM.LyS");
-    std::filesystem::create_directory(dir.path() / "TOLM.LyS");
-    std::wstring message = messageBoxDuring([this] {
-        clickCentre(c(Command1));
-        pump(*hq);
-    });
-    EXPECT_NE(message.find(toWide(dir.file("TOLM.LyS"))), std::wstring::npos) << toUtf8(message);
-    EXPECT_NE(message.find(toWide(testing_support::systemWording(ERROR_ACCESS_DENIED))), std::wstring::npos);
-    EXPECT_EQ(dir.read("TOLM.LyS"), "");
-    EXPECT_EQ(textOf(c(Label1)), L"07 Mar 2016");
-    EXPECT_EQ(textOf(c(Text1)), L"Main");
-    EXPECT_EQ(textOf(c(Text2)), L"Audit");
-    EXPECT_TRUE(::IsWindowVisible(hq->hwnd())) << "the program goes on";
-
-    std::filesystem::remove(dir.path() / "TOLM.LyS");
-    clickCentre(c(Command1));
-    pump(*hq);
-    EXPECT_EQ(dir.read("TOLM.LyS"), kMainAudit + "\r\n");
-}
-
-TEST_F(Window, StartUpFailureIsReportedAndTheWindowNeverShows)
-{
-    dir.write("TOLM.LyS", kMainAudit + "\r\n");
-    std::filesystem::create_directory(dir.path() / "Branch.LyS");
-    hq = std::make_unique<HQ>(::GetModuleHandleW(nullptr), dir.str());
-    bool loaded = true;
-    std::wstring message = messageBoxDuring([&] { loaded = hq->load(); });
-    EXPECT_FALSE(loaded);
-    EXPECT_NE(message.find(toWide(dir.file("Branch.LyS"))), std::wstring::npos) << toUtf8(message);
-    EXPECT_NE(message.find(toWide(testing_support::systemWording(ERROR_ACCESS_DENIED))), std::wstring::npos);
-    EXPECT_FALSE(::IsWindowVisible(hq->hwnd()));
-    EXPECT_FALSE(dir.exists("Reason.LyS"));
-}
-
-TEST_F(Window, DefaultFontIsBold)
-{
-    open();
-    for (ControlId id : {CLyS, Command1, Text1, Frame1}) {
-        HDC dc = ::GetDC(c(id));
-        HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(c(id), WM_GETFONT, 0, 0)));
-        TEXTMETRICW metrics;
-        ::GetTextMetricsW(dc, &metrics);
+        HDC dc = ::GetDC(control);
+        HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+        TEXTMETRICW font;
+        ::GetTextMetricsW(dc, &font);
         wchar_t face[LF_FACESIZE] = {};
         ::GetTextFaceW(dc, LF_FACESIZE, face);
         ::SelectObject(dc, old);
-        ::ReleaseDC(c(id), dc);
-        EXPECT_EQ(metrics.tmWeight, FW_BOLD) << layoutOf(id).name << " face " << toUtf8(face);
-        EXPECT_EQ(std::wstring(face), L"MS Sans Serif");
+        ::ReleaseDC(control, dc);
+        EXPECT_EQ(font.tmWeight, FW_BOLD);
+        // Set means variable pitch. Wine maps Courier New to another face.
+        EXPECT_EQ((font.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0, want.fixedPitch);
+        if (want.fixedPitch) { // 9 points
+            EXPECT_NEAR(font.tmHeight - font.tmInternalLeading, ::MulDiv(9, dpiY, 72), 1);
+        } else {
+            EXPECT_STREQ(face, L"MS Sans Serif");
+        }
     }
+    EXPECT_EQ(pixelAt(editOf("Text2")), RGB(255, 255, 192));
+    click("Label1");
+    EXPECT_EQ(pixelAt(c("CLyS")), RGB(192, 192, 255));
+}
+
+TEST_F(Window, StackingAndTabOrder)
+{
+    open();
+    std::vector<std::string_view> topmostFirst;
+    for (HWND child = ::GetWindow(main, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        topmostFirst.push_back(entry::kControls[::GetDlgCtrlID(child) - kFirstControlId].name);
+    EXPECT_EQ(topmostFirst, (std::vector<std::string_view>{"Command1", "BaRc(1)", "BaRc(0)", "Frame1", "CLyS", "MLyS",
+                                                           "LaB(0)", "LaB(1)", "LaB(2)"}));
+    auto focused = [this] {
+        for (const char* name : {"MLyS", "BaRc(0)", "BaRc(1)", "CLyS", "Command1", "Text1", "Text2"}) {
+            if (::GetFocus() == c(name) || ::IsChild(c(name), ::GetFocus()))
+                return std::string(name);
+        }
+        return std::string("?");
+    };
+    std::vector<std::string> order{focused()}; // the list has the focus at start
+    for (int i = 0; i < 6; ++i) {
+        key(::GetFocus(), VK_TAB);
+        order.push_back(focused());
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"MLyS", "BaRc(0)", "BaRc(1)", "Command1", "Text1", "Text2", "MLyS"}));
+    click("Label1");
+    ::SetFocus(c("BaRc(1)"));
+    key(::GetFocus(), VK_TAB);
+    EXPECT_EQ(focused(), "CLyS");
+}
+
+TEST_F(Window, PickTypeSaveAndFailures)
+{
+    std::string log;
+    for (int i = 0; i < 100; ++i)
+        log += kWorkedExample + "\r\n";
+    dir.write("TOLM.LyS", log);
+    dir.write("Branch.LyS", "Z\xFCrich\r\n");
+    open();
+    click("Label1");
+    EXPECT_EQ(send("CLyS", LB_GETCURSEL), LB_ERR);
+    click("CLyS", {5, 5}); // 01: refilled with the months, and that is no choice
+    EXPECT_EQ(send("CLyS", LB_GETCOUNT), 12);
+    EXPECT_EQ(send("CLyS", LB_GETCURSEL), LB_ERR);
+    key(c("CLyS"), VK_DOWN); // a key that moves the selection chooses January
+    EXPECT_EQ(send("CLyS", LB_GETCOUNT), 5);
+    key(c("CLyS"), VK_DOWN);
+    EXPECT_FALSE(::IsWindowVisible(c("CLyS")));
+    EXPECT_EQ(text("Label1"), L"01 Jan 2016");
+    EXPECT_EQ(::GetFocus(), editOf("Text1")) << "after the year the focus goes on to the branch";
+
+    type("Text1", L"ZÜRICH"); // known in another case
+    type("Text2", L"Prüfung der Bücher 2016");
+    for (UINT pressed : {VK_RETURN, VK_ESCAPE}) // neither saves
+        key(editOf("Text2"), pressed);
+    click("BaRc(1)"); // a bar takes the focus, nothing more
+    key(c("BaRc(1)"), VK_SPACE);
+    EXPECT_EQ(::GetFocus(), c("BaRc(1)"));
+    EXPECT_EQ(dir.read("TOLM.LyS"), log);
+    type("Text2", L"Prüfung der Bücher 2016");
+    click("Command1"); // the reason field still has the focus: its cap runs first
+    EXPECT_EQ(dir.read("TOLM.LyS"), log + "01 Jan 2016  Z\xDCRICH           Pr\xFC" "fung der B\xFC" "ch              \r\n");
+    EXPECT_EQ(dir.read("Branch.LyS") + dir.read("Reason.LyS"), "Z\xFCrich\r\nPr\xFC" "fung der B\xFC" "ch\r\n");
+    EXPECT_EQ(text("Label1") + text("Text1") + text("Text2"), L"DATE");
+    EXPECT_EQ(send("MLyS", LB_GETCOUNT), 101);
+    EXPECT_EQ(send("MLyS", LB_GETTOPINDEX), 0);
+    EXPECT_EQ(send("MLyS", LB_GETCURSEL), LB_ERR);
+
+    // Ω is not in Windows-1252; Ā would quietly become "A" by best fit.
+    click("Label1");
+    for (int i = 0; i < 3; ++i)
+        click("CLyS", {5, 5}); // 01, January, 2016
+    type("Text1", L"Ωmega Ω");
+    type("Text2", L"Āudit");
+    std::wstring message = messageBoxDuring([this] { click("Command1"); });
+    EXPECT_NE(message.find(L"Ω"), std::wstring::npos) << toUtf8(message);
+    EXPECT_NE(message.find(L"Ā"), std::wstring::npos);
+    EXPECT_EQ(message.find(L"ΩΩ"), std::wstring::npos) << "each character once";
+    type("Text1", L"Main");
+    type("Text2", L"Audit");
+    std::filesystem::rename(dir.path() / "TOLM.LyS", dir.path() / "old");
+    std::filesystem::create_directory(dir.path() / "TOLM.LyS"); // cannot be written
+    message = messageBoxDuring([this] { click("Command1"); });
+    EXPECT_NE(message.find(toWide(dir.file("TOLM.LyS"))), std::wstring::npos) << toUtf8(message);
+    EXPECT_EQ(text("Label1") + text("Text1") + text("Text2"), L"01 Jan 2016MainAudit");
+    EXPECT_EQ(send("MLyS", LB_GETCOUNT), 101);
+
+    // At start-up: the window never shows.
+    hq = std::make_unique<HQ>(::GetModuleHandleW(nullptr), dir.str());
+    bool loaded = true;
+    message = messageBoxDuring([&] { loaded = hq->load(); });
+    EXPECT_FALSE(loaded);
+    EXPECT_NE(message.find(L"Tolmarin cannot start.\n\nCannot open file " + toWide(dir.file("TOLM.LyS"))),
+              std::wstring::npos) << toUtf8(message);
+    EXPECT_FALSE(::IsWindowVisible(::FindWindowW(kWindowClass, nullptr)));
 }

@@ -18,4 +18,4 @@ cp -a "$WINEPREFIX" "$copy/prefix"
 export WINEPREFIX="$copy/prefix"
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
 wineserver -w
-TOLMARIN_TEST_DPI=144 wine "$tests" --gtest_filter='Window.GeometryFollowsTheRealDpi'
+TOLMARIN_TEST_DPI=144 wine "$tests" --gtest_filter='Window.EveryControlAsDesigned'

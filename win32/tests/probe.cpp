@@ -1,27 +1,24 @@
 // win32_probe.exe: tells a test outside Wine where the running program's
 // controls are on the screen, and answers or closes its windows. Without a
 // window manager Wine's screen coordinates are the X display's.
-//
-//   win32_probe controls   name, screen rectangle and visibility of each
-//                          control; CLyS's item height, first visible item
-//                          and item count; the texts of Label1, Text1, Text2
+//   win32_probe controls   each control's name, screen rectangle and
+//                          visibility; CLyS's item height, first visible item
+//                          and count; the texts of Label1, Text1 and Text2
 //   win32_probe message    waits for the program's message box, prints its
 //                          text and presses OK
 //   win32_probe close      asks the window to close
-
-#include <Layout.h>
-#include <Utf16.h>
+#include <HQ.h>
+#include <WideText.h>
 
 #include <cstdio>
 #include <string>
-#include <windows.h>
 
 namespace {
 
-HWND waitFor(const wchar_t* className, const wchar_t* title)
+HWND waitFor(const wchar_t* className)
 {
     for (int tries = 0; tries < 200; ++tries) { // 20 seconds
-        HWND window = ::FindWindowW(className, title);
+        HWND window = ::FindWindowW(className, L"Tolmarin");
         if (window && ::IsWindowVisible(window))
             return window;
         ::Sleep(100);
@@ -31,40 +28,38 @@ HWND waitFor(const wchar_t* className, const wchar_t* title)
 
 BOOL CALLBACK printControl(HWND child, LPARAM)
 {
-    const int id = ::GetDlgCtrlID(child);
-    for (const win32ui::ControlLayout& layout : win32ui::kControls) {
-        if (layout.id != id)
-            continue;
-        RECT rect;
-        ::GetWindowRect(child, &rect);
-        std::printf("%s %ld %ld %ld %ld %d\n", logbook::toUtf8(layout.name).c_str(), rect.left, rect.top,
-                    rect.right - rect.left, rect.bottom - rect.top, ::IsWindowVisible(child) ? 1 : 0);
-        if (id == win32ui::CLyS) {
-            POINT origin{0, 0};
-            ::ClientToScreen(child, &origin);
-            std::printf("CLyS.items %ld %ld %ld %ld %ld\n", origin.x, origin.y,
-                        static_cast<long>(::SendMessageW(child, LB_GETITEMHEIGHT, 0, 0)),
-                        static_cast<long>(::SendMessageW(child, LB_GETTOPINDEX, 0, 0)),
-                        static_cast<long>(::SendMessageW(child, LB_GETCOUNT, 0, 0)));
-        }
-        if (id == win32ui::Text1 || id == win32ui::Text2 || id == win32ui::Label1) {
-            wchar_t text[256] = {};
-            ::SendMessageW(child, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
-            std::printf("%s.text %s\n", logbook::toUtf8(layout.name).c_str(), logbook::toUtf8(text).c_str());
-        }
+    const int row = ::GetDlgCtrlID(child) - win32ui::kFirstControlId;
+    if (row < 0 || row >= static_cast<int>(entry::kControlCount))
+        return TRUE;
+    const std::string name(entry::kControls[static_cast<std::size_t>(row)].name);
+    RECT rect;
+    ::GetWindowRect(child, &rect);
+    std::printf("%s %ld %ld %ld %ld %d\n", name.c_str(), rect.left, rect.top, rect.right - rect.left,
+                rect.bottom - rect.top, ::IsWindowVisible(child) ? 1 : 0);
+    if (name == "CLyS") {
+        POINT origin{0, 0};
+        ::ClientToScreen(child, &origin);
+        std::printf("CLyS.items %ld %ld %ld %ld %ld\n", origin.x, origin.y,
+                    static_cast<long>(::SendMessageW(child, LB_GETITEMHEIGHT, 0, 0)),
+                    static_cast<long>(::SendMessageW(child, LB_GETTOPINDEX, 0, 0)),
+                    static_cast<long>(::SendMessageW(child, LB_GETCOUNT, 0, 0)));
+    }
+    if (name == "Text1" || name == "Text2" || name == "Label1") {
+        // GetWindowText would not ask a window of another process.
+        wchar_t text[256] = {};
+        ::SendMessageW(child, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+        std::printf("%s.text %s\n", name.c_str(), win32ui::toUtf8(text).c_str());
     }
     return TRUE;
 }
 
-BOOL CALLBACK collectText(HWND child, LPARAM lParam)
+BOOL CALLBACK printStatic(HWND child, LPARAM)
 {
     wchar_t className[32] = {};
     ::GetClassNameW(child, className, 32);
-    if (lstrcmpiW(className, L"Static") == 0) {
-        wchar_t text[1024] = {};
-        ::SendMessageW(child, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
-        *reinterpret_cast<std::wstring*>(lParam) += text;
-    }
+    wchar_t text[1024] = {};
+    if (lstrcmpiW(className, L"Static") == 0 && ::SendMessageW(child, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text)))
+        std::printf("%s", win32ui::toUtf8(text).c_str());
     return TRUE;
 }
 
@@ -73,30 +68,19 @@ BOOL CALLBACK collectText(HWND child, LPARAM lParam)
 int main(int argc, char** argv)
 {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "controls") {
-        HWND window = waitFor(L"TolmarinHQ", L"Tolmarin");
-        if (!window)
-            return 2;
+    HWND window = command == "message" ? waitFor(L"#32770") : waitFor(win32ui::kWindowClass);
+    if (!window || (command != "controls" && command != "message" && command != "close")) {
+        std::fprintf(stderr, "usage: win32_probe controls|message|close (the window must be there)\n");
+        return 2;
+    }
+    if (command == "controls")
         ::EnumChildWindows(window, &printControl, 0);
-        return 0;
-    }
     if (command == "message") {
-        HWND box = waitFor(L"#32770", L"Tolmarin");
-        if (!box)
-            return 2;
-        std::wstring text;
-        ::EnumChildWindows(box, &collectText, reinterpret_cast<LPARAM>(&text));
-        std::printf("%s\n", logbook::toUtf8(text).c_str());
-        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-        return 0;
+        ::EnumChildWindows(window, &printStatic, 0);
+        std::printf("\n");
+        ::PostMessageW(window, WM_COMMAND, IDOK, 0);
     }
-    if (command == "close") {
-        HWND window = ::FindWindowW(L"TolmarinHQ", L"Tolmarin");
-        if (!window)
-            return 2;
+    if (command == "close")
         ::PostMessageW(window, WM_CLOSE, 0, 0);
-        return 0;
-    }
-    std::fprintf(stderr, "usage: win32_probe controls|message|close\n");
-    return 2;
+    return 0;
 }
