@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 class WindowTest : public ::testing::Test {
@@ -22,8 +23,7 @@ protected:
     std::unique_ptr<qtui::HQ> w;
     QStringList errors;
 
-    // Failures are collected in `errors` rather than shown, unless asked for.
-    void open(bool messageBoxes = false)
+    void open(bool messageBoxes = false) // else failures are collected in `errors`
     {
         w = std::make_unique<qtui::HQ>(dir.str());
         if (!messageBoxes)
@@ -33,8 +33,6 @@ protected:
         QApplication::setActiveWindow(w.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
     }
-
-    // A control by its name, as the window names it.
     template<typename Widget = QWidget> Widget* find(const char* name) const
     {
         auto* widget = w->findChild<Widget*>(QString::fromLatin1(name));
@@ -43,43 +41,29 @@ protected:
     }
     QAbstractItemView* list(const char* name) const { return find<QAbstractItemView>(name); }
     QComboBox* combo(const char* name) const { return find<QComboBox>(name); }
-
-    static bool drawsColour(QWidget* widget, const QColor& colour)
-    {
-        const QImage image = widget->grab().toImage();
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (QColor(image.pixel(x, y)) == colour)
-                    return true;
-        return false;
-    }
-
-    static QStringList rows(const QAbstractItemModel* model)
+    static QStringList rows(const QAbstractItemView* view)
     {
         QStringList texts;
-        for (int row = 0; row < model->rowCount(); ++row)
-            texts << model->index(row, 0).data().toString();
+        for (int row = 0; row < view->model()->rowCount(); ++row)
+            texts << view->model()->index(row, 0).data().toString();
         return texts;
     }
-
-    void clickItem(const QString& text)
+    static bool drawsColour(QWidget* widget, const QColor& colour)
     {
-        QAbstractItemView* picker = list("CLyS");
-        const int row = rows(picker->model()).indexOf(text);
-        ASSERT_GE(row, 0) << text.toStdString();
-        QTest::mouseClick(picker->viewport(), Qt::LeftButton, {},
-                          picker->visualRect(picker->model()->index(row, 0)).center());
+        const QImage image = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
+        return std::count(pixels, pixels + image.width() * image.height(), colour.rgb()) > 0;
     }
-
     void pickDate(const QString& day, const QString& month, const QString& year)
     {
         QTest::mouseClick(find("Label1"), Qt::LeftButton);
-        for (const QString& item : {day, month, year})
-            clickItem(item);
+        QAbstractItemView* picker = list("CLyS");
+        for (const QString& item : {day, month, year}) {
+            const QRect at = picker->visualRect(picker->model()->index(rows(picker).indexOf(item), 0));
+            QTest::mouseClick(picker->viewport(), Qt::LeftButton, {}, at.center());
+        }
     }
-
-    // A click into the field, then key events carrying each character, as a
-    // keyboard with any layout sends them.
+    // A click into the field, then a key event for each character, as from any keyboard layout.
     void type(const char* field, const QString& text)
     {
         QLineEdit* edit = combo(field)->lineEdit();
@@ -90,11 +74,8 @@ protected:
             QTest::sendKeyEvent(QTest::Release, edit, Qt::Key_unknown, character, Qt::NoModifier);
         }
     }
-
     void save() { QTest::mouseClick(find("Command1"), Qt::LeftButton); }
-
-    // Runs `action`, which should bring up a modal message box; closes the
-    // box and returns its text.
+    // Runs `action`, which should bring up a message box; closes it and returns its text.
     static QString messageBoxDuring(const std::function<void()>& action)
     {
         QString text;

@@ -4,36 +4,28 @@
 #include <Controls.h>
 #include <HQForm.h>
 
+#include <algorithm>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace testing_support {
 
-class MemoryListBox : public entry::ListBox {
-public:
-    void clear() override
-    {
-        items.clear();
-        selected.reset();
-    }
+struct MemoryListBox : entry::ListBox {
+    void clear() override { items.clear(); selected.reset(); }
     void addItem(const std::string& text) override { items.push_back(text); }
     std::string selectedText() const override { return selected ? items.at(*selected) : std::string(); }
     void setVisible(bool show) override { visible = show; }
     bool hasFocus() const override { return focused; }
 
-    // What a user's choice does before the window system calls the handler:
-    // the list takes the focus and selects the item.
+    // A user's choice: the list takes the focus and selects the item.
     void select(const std::string& text)
     {
-        for (std::size_t i = 0; i < items.size(); ++i) {
-            if (items[i] == text) {
-                focused = true;
-                selected = i;
-                return;
-            }
-        }
-        throw std::out_of_range("no item " + text);
+        selected = std::find(items.begin(), items.end(), text) - items.begin();
+        focused = true;
+        if (*selected == items.size())
+            throw std::out_of_range("no item " + text);
     }
 
     std::vector<std::string> items;
@@ -42,8 +34,7 @@ public:
     bool focused = false;
 };
 
-class MemoryComboBox : public entry::ComboBox {
-public:
+struct MemoryComboBox : entry::ComboBox {
     std::string editText() const override { return text; }
     void setEditText(const std::string& value) override { text = value; }
     void addItem(const std::string& item) override { items.push_back(item); }
@@ -56,21 +47,16 @@ public:
     bool focused = false;
 };
 
-class MemoryLabel : public entry::Label {
-public:
+struct MemoryLabel : entry::Label {
     std::string caption() const override { return text; }
     void setCaption(const std::string& value) override { text = value; }
-
     std::string text = "DATE";
 };
 
-// Upper-cases ASCII, Latin-1 and basic Cyrillic letters: enough to show that
-// the handlers use the platform's rules rather than A to Z alone.
-class MemoryPlatform : public entry::Platform {
-public:
+// Upper-cases ASCII, Latin-1 and Cyrillic letters: more than A to Z, as a locale does.
+struct MemoryPlatform : entry::Platform {
     std::string toUpper(std::string_view text) const override;
     void showError(const std::string& message) override { errors.push_back(message); }
-
     std::vector<std::string> errors;
 };
 
@@ -82,7 +68,7 @@ struct MemoryWindow {
     {
     }
 
-    // The inputs filled in as given, then Save clicked.
+    // The inputs filled in, then Save clicked; Label1 clicked, then a date chosen.
     void save(const std::string& date, const std::string& branch, const std::string& reason)
     {
         Label1.text = date;
@@ -91,7 +77,6 @@ struct MemoryWindow {
         form.Command1_Click();
     }
 
-    // Label1 click, then day, month and year chosen in CLyS.
     void pickDate(const std::string& day, const std::string& month, const std::string& year)
     {
         form.Label1_Click();

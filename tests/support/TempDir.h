@@ -35,19 +35,17 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::string str() const { return path_.string(); }
     std::string file(const std::string& name) const { return (path_ / name).string(); }
-
+    bool exists(const std::string& name) const { return std::filesystem::exists(path_ / name); }
     void write(const std::string& name, const std::string& bytes) const
     {
         std::ofstream(path_ / name, std::ios::binary) << bytes;
     }
     std::string read(const std::string& name) const
     {
-        std::ifstream in(path_ / name, std::ios::binary);
         std::ostringstream bytes;
-        bytes << in.rdbuf();
+        bytes << std::ifstream(path_ / name, std::ios::binary).rdbuf();
         return bytes.str();
     }
-    bool exists(const std::string& name) const { return std::filesystem::exists(path_ / name); }
 
 private:
     std::filesystem::path path_;

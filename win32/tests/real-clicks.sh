@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Drives tolmarin.exe under Wine with real X mouse clicks and key presses
 # (xdotool on the Xvfb display), as a user would:
-#  - a date picked in the pop-up list, a branch and an over-long reason
-#    typed, then Save clicked while the reason field still has the focus:
-#    the field's cap (CBN_KILLFOCUS) must come before the click
-#    (BN_CLICKED), so the file holds the reason cut to 16 characters;
+#  - a date picked in the pop-up list by clicks and a key, the branch typed
+#    where the focus went after the year, an over-long reason typed, Enter
+#    and Escape pressed, then Save clicked while the reason field still has
+#    the focus: Enter must not save, and the field's cap (CBN_KILLFOCUS) must
+#    come before the click (BN_CLICKED), so the file holds one line with the
+#    reason cut to 16 characters;
 #  - a start-up failure: the message box names the file, the exit code is 1.
 # Usage: real-clicks.sh tolmarin.exe win32_probe.exe
 set -euo pipefail
@@ -79,23 +81,26 @@ click_control Label1
 wait_until "a click on Label1 did not show the days" picker_count 31
 click_item 6 # 07
 wait_until "the day did not bring the months" picker_count 12
-click_item 2 # March
-wait_until "the month did not bring the years" picker_count 5
+# The refill was no choice, and a key that moves the selection chooses: the
+# first Down picks the first month.
+xdotool key Down
+wait_until "Down did not choose January" picker_count 5
 click_item 0 # 2016
-wait_until "the year did not hide CLyS and show the date" text_is Label1 "07 Mar 2016"
+wait_until "the year did not hide CLyS and show the date" text_is Label1 "07 Jan 2016"
 picker_shown 0 || fail "CLyS is still shown after the year"
 
-click_control Text1 20
+# The focus has gone on to the branch field.
 xdotool type --delay 30 "Main"
-wait_until "typing did not reach Text1" text_is Text1 "Main"
+wait_until "typing after the year did not reach Text1" text_is Text1 "Main"
 click_control Text2 20
 xdotool type --delay 30 "Prufung der Bucher 2016"
-# Still uncut: the cap runs only when the focus leaves.
+# Still uncut: the cap runs only when the focus leaves. Enter does not save.
 wait_until "typing did not reach Text2" text_is Text2 "Prufung der Bucher 2016"
+xdotool key Return Escape
 click_control Command1 # the focus is still in Text2
 wait_until "Save did not reset the inputs" text_is Label1 "DATE"
 
-expected=$(printf '07 Mar 2016  Main             Prufung der Buch              \r\n')
+expected=$(printf '07 Jan 2016  Main             Prufung der Buch              \r\n')
 for _ in $(seq 50); do
     [ -s "$work/ok/TOLM.LyS" ] && break
     sleep 0.1
