@@ -56,7 +56,6 @@ TEST_F(WindowTest, ThePickerChoosesOnUserInputOnly)
     EXPECT_EQ(rows(picker).size(), 12);
     EXPECT_FALSE(picker->selectionModel()->hasSelection());
     QTest::mouseClick(find("Label1"), Qt::LeftButton); // every arrow key move chooses, from the first item
-    ASSERT_EQ(QApplication::focusWidget(), picker);
     for (int i = 0; i < 3; ++i)
         QTest::keyClick(picker, Qt::Key_Down); // "01", "January", "2016"
     EXPECT_EQ(find<QLabel>("Label1")->text(), "01 Jan 2016");
@@ -138,7 +137,9 @@ TEST_F(WindowTest, ListsPastSixteenBits)
         EXPECT_EQ(entries->visualRect(row(target)).top(), 0) << target;
         EXPECT_EQ(entries->indexAt(entries->visualRect(row(target + 1)).center()), row(target + 1)) << target;
     }
-    entries->setCurrentIndex(row(65'537)); // End goes to the last row and shows it
+    entries->setCurrentIndex(row(65'537)); // Down goes one row on; End to the last, and shows it
+    QTest::keyClick(entries, Qt::Key_Down);
+    EXPECT_EQ(entries->currentIndex(), row(65'538));
     QTest::keyClick(entries, Qt::Key_End);
     EXPECT_EQ(entries->currentIndex(), row(kCount - 1));
     EXPECT_TRUE(entries->viewport()->rect().contains(entries->visualRect(row(kCount - 1))));
