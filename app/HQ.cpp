@@ -160,7 +160,8 @@ void HQ::createControls()
         if (spec.font == entry::ControlFont::FixedPitch)
             widget->setFont(fixedPitch);
         setColours(widget, spec);
-        widget->setFocusPolicy(spec.takesFocus ? Qt::FocusPolicy(widget->focusPolicy() | Qt::StrongFocus) : Qt::NoFocus);
+        const auto focus = Qt::FocusPolicy(widget->focusPolicy() | Qt::StrongFocus);
+        widget->setFocusPolicy(spec.takesFocus ? focus : Qt::NoFocus);
         widget->setVisible(spec.shownAtStart);
     }
     // Raised from the bottom up, so the first in the order ends on top.

@@ -366,9 +366,11 @@ public:
         check(rows == static_cast<int>(set_.size.entries) + saves, "one new line per Save");
         check(entries->index(rows - 1, 0).data().toString().toStdString() == lastLine_,
               "the last Save shown last");
-        check(part<QComboBox>(*window_, "Text1")->count() == static_cast<int>(set_.size.branches) + newBranches_ + learnedKnown,
+        const int branches = part<QComboBox>(*window_, "Text1")->count();
+        const int reasons = part<QComboBox>(*window_, "Text2")->count();
+        check(branches == static_cast<int>(set_.size.branches) + newBranches_ + learnedKnown,
               "new branches learned once");
-        check(part<QComboBox>(*window_, "Text2")->count() == static_cast<int>(set_.size.reasons) + newReasons_ + learnedAudit,
+        check(reasons == static_cast<int>(set_.size.reasons) + newReasons_ + learnedAudit,
               "new reasons learned once");
         check(fileSize(logPath_) == logBefore_ + static_cast<std::size_t>(saves) * (logbook::kEntryLineWidth + 2),
               "entry log grown by the saved lines");

@@ -18,8 +18,6 @@ constexpr wchar_t kFrameProperty[] = L"TolmarinHQ";
 
 COLORREF toColorRef(const entry::Rgb& rgb) { return RGB(rgb.red, rgb.green, rgb.blue); }
 
-const ControlSpec& specOf(Control id) { return entry::spec(id); }
-
 // Solid brushes for the control colours, made once and kept for the run.
 HBRUSH brush(COLORREF colour)
 {
@@ -60,7 +58,7 @@ struct ControlClass {
 
 ControlClass classOf(Control id)
 {
-    const ControlSpec& spec = specOf(id);
+    const ControlSpec& spec = entry::spec(id);
     DWORD common = WS_CHILD | WS_CLIPSIBLINGS;
     if (spec.shownAtStart)
         common |= WS_VISIBLE;
@@ -126,7 +124,8 @@ HQ::HQ(HINSTANCE instance, const std::string& dataDirectory)
     RECT frame = {0, 0, entry::twipsToPixels(entry::kClientWidthTwips, dpiX_),
                   entry::twipsToPixels(entry::kClientHeightTwips, dpiY_)};
     ::AdjustWindowRectEx(&frame, style, FALSE, 0);
-    hwnd_ = ::CreateWindowExW(0, kWindowClass, toWide(entry::kWindowCaption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+    const std::wstring caption = toWide(entry::kWindowCaption);
+    hwnd_ = ::CreateWindowExW(0, kWindowClass, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                               frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this);
     if (!hwnd_)
         throw std::runtime_error("Cannot create the window");
@@ -146,7 +145,7 @@ void HQ::createControls()
 {
     for (std::size_t i = 0; i < entry::kControlCount; ++i) {
         const auto id = static_cast<Control>(i);
-        const ControlSpec& spec = specOf(id);
+        const ControlSpec& spec = entry::spec(id);
         const ControlClass kind = classOf(id);
         const entry::PixelRect at = entry::toPixels(spec.twips, dpiX_, dpiY_);
         HWND parent = spec.inFrame ? control(Control::Frame1) : hwnd_;
@@ -258,10 +257,10 @@ bool HQ::handleTabKey(const MSG& message)
                                : ((current + (backwards ? -step : step)) % count + count) % count;
         const Control id = entry::kTabOrder[next];
         HWND window = control(id);
-        if (!specOf(id).takesFocus || !::IsWindowVisible(window) || !::IsWindowEnabled(window))
+        if (!entry::spec(id).takesFocus || !::IsWindowVisible(window) || !::IsWindowEnabled(window))
             continue;
         ::SetFocus(window);
-        if (specOf(id).kind == ControlKind::ComboBox) // like a dialog: the text is selected
+        if (entry::spec(id).kind == ControlKind::ComboBox) // like a dialog: the text is selected
             ::SendMessageW(window, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
         return true;
     }
@@ -334,7 +333,7 @@ LRESULT HQ::onColor(HDC dc, HWND window)
     // A control without a background of its own shows its parent's: the
     // frame's, or the system's window colour for a list.
     const entry::Colour& background = spec.background        ? spec.background
-                                      : spec.inFrame         ? specOf(Control::Frame1).background
+                                      : spec.inFrame         ? entry::spec(Control::Frame1).background
                                                              : entry::Colour{};
     ::SetTextColor(dc, spec.text ? toColorRef(*spec.text) : ::GetSysColor(COLOR_WINDOWTEXT));
     if (!background) {
@@ -353,7 +352,8 @@ void HQ::drawButton(const DRAWITEMSTRUCT& item)
     const ControlSpec& spec = entry::kControls[static_cast<std::size_t>(row)];
     const bool captioned = !spec.caption.empty();
     RECT rect = item.rcItem;
-    ::FillRect(item.hDC, &rect, spec.background ? brush(toColorRef(*spec.background)) : ::GetSysColorBrush(COLOR_BTNFACE));
+    ::FillRect(item.hDC, &rect,
+               spec.background ? brush(toColorRef(*spec.background)) : ::GetSysColorBrush(COLOR_BTNFACE));
     ::DrawEdge(item.hDC, &rect, (item.itemState & ODS_SELECTED) ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
     if (captioned) {
         HGDIOBJ old = ::SelectObject(item.hDC, windowFont_);
@@ -380,7 +380,7 @@ void HQ::paintFrame(HWND frame)
     HDC dc = ::BeginPaint(frame, &paint);
     RECT rect;
     ::GetClientRect(frame, &rect);
-    const ControlSpec& spec = specOf(Control::Frame1);
+    const ControlSpec& spec = entry::spec(Control::Frame1);
     HBRUSH back = brush(toColorRef(*spec.background));
     ::FillRect(dc, &rect, back);
 
@@ -471,8 +471,9 @@ LRESULT HQ::handle(UINT message, WPARAM wParam, LPARAM lParam)
             if (focus && ::IsChild(hwnd_, focus))
                 lastFocus_ = focus;
         } else {
-            HWND target = lastFocus_ && ::IsWindow(lastFocus_) && ::IsWindowVisible(lastFocus_) ? lastFocus_
-                                                                                                : control(Control::MLyS);
+            HWND target = lastFocus_ && ::IsWindow(lastFocus_) && ::IsWindowVisible(lastFocus_)
+                              ? lastFocus_
+                              : control(Control::MLyS);
             ::SetFocus(target);
         }
         return 0;

@@ -1,6 +1,8 @@
 #include "Win32Controls.h"
 #include "WideText.h"
 
+#include <FormLayout.h>
+
 namespace win32ui {
 
 namespace {
@@ -120,7 +122,7 @@ void Win32Platform::showError(const std::string& message) { showMessage(owner_, 
 
 void showMessage(HWND owner, const std::string& message)
 {
-    ::MessageBoxW(owner, toWide(message).c_str(), L"Tolmarin", MB_OK | MB_ICONEXCLAMATION);
+    ::MessageBoxW(owner, toWide(message).c_str(), toWide(entry::kWindowCaption).c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 } // namespace win32ui

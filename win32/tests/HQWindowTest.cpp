@@ -79,7 +79,7 @@ TEST_F(Window, EveryControlAsDesigned)
     ASSERT_EQ(dpiX, wanted ? std::atoi(wanted) : 96);
     RECT client;
     ::GetClientRect(main, &client);
-    EXPECT_EQ(std::make_pair(client.right, client.bottom), dpiX == 96 ? std::make_pair(588L, 523L) : std::make_pair(882L, 785L));
+    EXPECT_EQ(std::make_pair(client.right, client.bottom), dpiX == 96 ? std::pair(588L, 523L) : std::pair(882L, 785L));
     EXPECT_EQ(windowText(main), L"Tolmarin");
     click("Label1"); // shows CLyS
 
