@@ -2,9 +2,9 @@
 #include "WideText.h"
 
 #include <DataFiles.h>
-#include <FileError.h>
 
 #include <exception>
+#include <memory>
 
 namespace win32ui {
 
@@ -493,16 +493,17 @@ LRESULT HQ::handle(UINT message, WPARAM wParam, LPARAM lParam)
 
 int runProgram(HINSTANCE instance, int showCommand)
 {
+    std::unique_ptr<HQ> window;
     try {
-        HQ window(instance, logbook::executableDirectory());
-        if (!window.load())
-            return 1;
-        window.show(showCommand);
-        return window.run();
-    } catch (const std::exception& error) {
-        showMessage(nullptr, error.what());
+        window = std::make_unique<HQ>(instance, logbook::executableDirectory());
+    } catch (const std::exception& error) { // no data folder, or no window
+        showMessage(nullptr, entry::startupFailureMessage(error));
         return 1;
     }
+    if (!window->load())
+        return 1;
+    window->show(showCommand);
+    return window->run();
 }
 
 } // namespace win32ui
