@@ -9,7 +9,7 @@
 
 int main(int argc, char* argv[])
 {
-    const QImage picture = tolmarinIconImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage picture = qtui::tolmarinIconImage().convertToFormat(QImage::Format_ARGB32);
     int failures = argc < 3 ? 1 : 0;
     for (int i = 2; i < argc; ++i) {
         const int size = QString(argv[i]).toInt();
