@@ -33,7 +33,6 @@ TEST_F(WindowTest, ShowsTheFilesAndSavesTheCutFieldsEndToEnd)
     EXPECT_EQ(dir.read("Reason.LyS"), "Überprüfung der \r\n");
     EXPECT_EQ(find<QLabel>("Label1")->text() + combo("Text1")->currentText() + combo("Text2")->currentText(), "DATE");
     EXPECT_EQ(list("CLyS")->isVisible() ? rows(list("CLyS")).size() : 0, 31); // Save leaves the picker alone
-    EXPECT_TRUE(errors.isEmpty());
     // A bar takes the focus when pressed and does nothing else.
     QTest::mouseClick(find("BaRc(0)"), Qt::LeftButton);
     QTest::keyClick(find("BaRc(0)"), Qt::Key_Space);

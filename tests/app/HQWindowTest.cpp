@@ -49,10 +49,11 @@ TEST_F(WindowTest, EveryControlAsDesigned)
             EXPECT_EQ(control->palette().color(onWindow ? QPalette::WindowText : QPalette::Text), row.text);
         }
         auto* field = qobject_cast<QComboBox*>(control); // its text is drawn by its edit field
-        const QFontInfo font((field ? field->lineEdit() : control)->font());
+        const QFont asked = (field ? field->lineEdit() : control)->font(); // as asked for, and as found:
+        const QFontInfo font(asked);
         EXPECT_TRUE(font.bold());
         EXPECT_EQ(font.fixedPitch(), row.fixedPitch) << font.family().toStdString();
-        EXPECT_DOUBLE_EQ(font.pointSizeF(), row.fixedPitch ? 9 : 8.25);
+        EXPECT_DOUBLE_EQ(asked.pointSizeF(), row.fixedPitch ? 9 : 8.25);
     }
     EXPECT_TRUE(drawsColour(find("Frame1"), {255, 255, 0})); // the title
     list("CLyS")->show();

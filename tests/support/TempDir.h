@@ -29,8 +29,7 @@ public:
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
+    TempDir(const TempDir&) = delete; // and so not assignable either
 
     const std::filesystem::path& path() const { return path_; }
     std::string str() const { return path_.string(); }
