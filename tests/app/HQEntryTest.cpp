@@ -55,6 +55,7 @@ TEST_F(WindowTest, ThePickerChoosesOnUserInputOnly)
     EXPECT_EQ(rows(picker).size(), 12);
     EXPECT_FALSE(picker->selectionModel()->hasSelection());
     QTest::mouseClick(find("Label1"), Qt::LeftButton); // every arrow key move chooses, from the first item
+    ASSERT_EQ(QApplication::focusWidget(), picker);
     for (int i = 0; i < 3; ++i)
         QTest::keyClick(picker, Qt::Key_Down); // "01", "January", "2016"
     EXPECT_EQ(find<QLabel>("Label1")->text(), "01 Jan 2016");

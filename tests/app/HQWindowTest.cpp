@@ -42,7 +42,7 @@ TEST_F(WindowTest, EveryControlAsDesigned)
         EXPECT_EQ(control->property(framed ? "title" : "text").toString(), row.caption);
         EXPECT_EQ(control->isVisible(), std::string_view(row.name) != "CLyS");
         if (row.background.isValid()) {
-            EXPECT_EQ(QColor(control->grab().toImage().pixel(row.sample)), row.background);
+            EXPECT_EQ(QColor(w->grab().toImage().pixel(control->mapTo(w.get(), row.sample))), row.background);
         }
         const bool onWindow = framed || qobject_cast<QLabel*>(control); // text in WindowText
         if (row.text.isValid()) {
