@@ -40,8 +40,6 @@ public:
     void Text2_LostFocus();
     void Command1_Click();
 
-    const std::string& entryLogPath() const { return entryLogPath_; }
-
 private:
     // The upper-cased texts of a combo box's items, so that Save tells a new
     // branch or reason from a known one without going through every item.
