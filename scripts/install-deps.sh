@@ -5,8 +5,12 @@
 #   run     build and start the program
 #   test    build and run the Linux tests (also on a real X server, and under strace)
 #   faults  the sanitizer build and the fuzzer (clang)
-#   win32   the Windows cross build and its tests under Wine
+#   win32   the Windows build and its tests under wine32 (adds the i386
+#           architecture), for hosts that run 32-bit programs
+#   win64   the same tests built for 64-bit Windows under wine64, plus the
+#           shipped 32-bit build checked without running it: no i386 packages
 #   package the release archives (the Linux and the Windows build)
+#   screenshot  what scripts/screenshot-win32.sh adds (imagemagick's import)
 set -euo pipefail
 
 want=()
@@ -16,18 +20,25 @@ for group in "${@:-run}"; do
     test) want+=(g++ make cmake qt6-base-dev fonts-liberation libgtest-dev xvfb xauth xdotool desktop-file-utils strace) ;;
     package) want+=(g++ make cmake qt6-base-dev g++-mingw-w64-i686) ;;
     faults) want+=(g++ make cmake libgtest-dev clang libclang-rt-14-dev strace) ;;
-    win32)
+    win32 | win64)
         want+=(
             cmake make
-            g++-mingw-w64-i686 # the 32-bit cross compiler, linker and windres
+            g++-mingw-w64-i686 # the shipped 32-bit build: cross compiler, linker, windres, objdump
             googletest         # gtest sources, cross-compiled with the tests
-            wine wine32:i386   # runs the tests; wine32 needs the i386 architecture
             fonts-wine         # Wine's own fonts: Marlett for the caption buttons, MS Sans Serif
             fonts-liberation   # Liberation Mono where "Courier New" is asked for
             xvfb xauth xdotool # a headless display and real X clicks
             unzip              # the release zip, unpacked by its test
         )
+        if [ "$group" = win32 ]; then
+            want+=(wine wine32:i386) # wine32 needs the i386 architecture
+        else
+            # The tests call wine64's loader themselves: no `wine` wrapper,
+            # which would run wine32 wherever that is installed.
+            want+=(g++-mingw-w64-x86-64 wine64)
+        fi
         ;;
+    screenshot) want+=(imagemagick) ;;
     *)
         echo "unknown group: $group" >&2
         exit 2
@@ -50,10 +61,19 @@ done
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
-if [ $need_i386 -eq 1 ]; then
-    echo "Adding the i386 architecture for wine32"
-    $sudo dpkg --add-architecture i386
+note=""
+[ $need_i386 -eq 0 ] || note=" (adding the i386 architecture)"
+echo "Installing: ${missing[*]}$note"
+# apt and dpkg chatter (progress, debconf's notes) goes to a log that is
+# shown only when something fails.
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+if ! {
+    { [ $need_i386 -eq 0 ] || $sudo dpkg --add-architecture i386; } &&
+        $sudo apt-get update -qq &&
+        $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+} >"$log" 2>&1; then
+    cat "$log" >&2
+    echo "Installing ${missing[*]} failed." >&2
+    exit 1
 fi
-echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,27 +1,26 @@
 #!/usr/bin/env bash
 # Takes docs/screenshot-win32.png: tolmarin.exe under Wine on Xvfb, with a
-# few entries, a picked date and a branch typed in.
+# few entries, a picked date and a branch typed in. Uses the build that
+# scripts/test-win32.sh tested here: the 32-bit one under wine32, or where
+# this host cannot run 32-bit programs (or TOLMARIN_WINE_ARCH=64) the 64-bit
+# one under wine64.
 # Usage: scripts/screenshot-win32.sh [build-dir]   (after scripts/test-win32.sh)
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/wine-arch.sh"
 if [ "${1:-}" = --under-xvfb ]; then
     build=$2
 else
-    build=$(realpath -m "${1:-$root/build-win32}")
+    wine_choose "$root/build-win32"
+    build=$(realpath -m "${1:-$root/build-win$wine_arch}")
 fi
 exe="$build/win32/tolmarin.exe"
 probe="$build/win32/tests/win32_probe.exe"
 [ -f "$exe" ] && [ -f "$probe" ] || { echo "build first: scripts/test-win32.sh" >&2; exit 1; }
 
-if ! command -v import >/dev/null || ! dpkg-query -W -f='${Status}' imagemagick 2>/dev/null | grep -q "ok installed"; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    echo "Installing: imagemagick"
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends imagemagick >/dev/null
-fi
-
 if [ "${1:-}" != --under-xvfb ]; then
+    "$root/scripts/install-deps.sh" "win$wine_arch" screenshot
     unset DISPLAY
     exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --under-xvfb "$build"
 fi
@@ -44,19 +43,19 @@ printf '%s\r\n' \
 printf '%s\r\n' "Main" "Head Office" "Zürich Süd" "Harbour Road" | iconv -f UTF-8 -t CP1252 >"$work/Branch.LyS"
 printf '%s\r\n' "Audit" "Quarterly review" "Prüfung der Bücher" | iconv -f UTF-8 -t CP1252 >"$work/Reason.LyS"
 
-(cd "$work" && exec wine tolmarin.exe) &
+(cd "$work" && exec "$WINELOADER" tolmarin.exe) &
 app=$!
 sleep 1
 declare -A X Y W H
 while read -r name x y w h _; do
     X[$name]=$x Y[$name]=$y W[$name]=$w H[$name]=$h
-done < <(wine "$probe" controls | tr -d '\r')
+done < <("$WINELOADER" "$probe" controls | tr -d '\r')
 click() { xdotool mousemove --sync "$1" "$2" click 1; sleep 0.4; }
 # A date half picked: the pop-up list shows the months over the entries.
 click $((X[Label1] + 20)) $((Y[Label1] + H[Label1] / 2))
 while read -r name x y w h _; do
     [ "$name" = CLyS.items ] && items=("$x" "$y" "$w" "$h")
-done < <(wine "$probe" controls | tr -d '\r')
+done < <("$WINELOADER" "$probe" controls | tr -d '\r')
 click $((items[0] + 20)) $((items[1] + 11 * items[2] + items[2] / 2)) # 12
 click $((X[Text1] + 20)) $((Y[Text1] + H[Text1] / 2))
 xdotool type --delay 40 "Harbour Road"
@@ -67,7 +66,7 @@ sleep 0.5
 read -r wx wy ww wh < <(xdotool search --name '^Tolmarin$' getwindowgeometry --shell | awk -F= '
     /^X=/ {x=$2} /^Y=/ {y=$2} /^WIDTH=/ {w=$2} /^HEIGHT=/ {h=$2} END {print x, y, w, h}')
 import -window root -crop "${ww}x${wh}+${wx}+${wy}" +repage "$root/docs/screenshot-win32.png"
-wine "$probe" close >/dev/null
+"$WINELOADER" "$probe" close >/dev/null
 wait "$app" || true
-wineserver -w
+"$WINESERVER" -w
 echo "wrote docs/screenshot-win32.png (${ww}x${wh})"

@@ -1,33 +1,42 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the Linux
-# build with its GUI tests, the sanitizer build and a short fuzzing run, then
-# the Windows build under Wine. Every part
-# runs even when an earlier one fails; the exit status says whether all passed.
-set -euo pipefail
-cd "$(dirname "$0")/.."
+# build with its GUI tests, the sanitizer build and a short fuzzing run, and
+# the Windows build under Wine. One line per result; every part runs even
+# when another fails. The last line counts the tests of every part
+# ("N passed, M failed"); the exit status says whether all passed. Each
+# build folder keeps the whole output in logs/ and ctest.log.
+set -uo pipefail
+cd "$(dirname "$0")/.." || exit 1
 
-failed=()
-part() { # name, command...
-    local name=$1
-    shift
-    echo "=== $name"
-    "$@" || failed+=("$name")
-}
+TOLMARIN_RESULTS=$(mktemp)
+export TOLMARIN_RESULTS
+trap 'rm -f "$TOLMARIN_RESULTS"' EXIT
+source scripts/test-report.sh
+source scripts/wine-arch.sh
+start=$(date +%s)
+jobs=$(nproc)
 
-# (set -e does not act inside a function called with ||, hence the &&.)
-linux() {
-    scripts/install-deps.sh test &&
-        cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
-        cmake --build build-test -j"$(nproc)" &&
-        (cd build-test && ctest --output-on-failure -j"$(nproc)")
-}
-
-part "Linux build and tests" linux
-part "Sanitizers and fuzzing" scripts/test-faults.sh
-part "Windows build and tests under Wine" scripts/test-win32.sh
-
-if [ ${#failed[@]} -gt 0 ]; then
-    printf 'FAILED: %s\n' "${failed[@]}"
+# The way the Windows tests go decides what they need; all is installed
+# first, in one go.
+wine_choose build-win32 || exit 2
+if ! scripts/install-deps.sh test faults "win$wine_arch"; then
+    record 0 1
+    report_summary
     exit 1
 fi
-echo "All test parts passed."
+
+linux() {
+    step "Configuring build-test" build-test/logs/configure.log \
+        cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+        step "Building in build-test" build-test/logs/build.log cmake --build build-test -j"$jobs" &&
+        ctest_part "Linux tests (build-test)" build-test -j"$jobs"
+}
+
+status=0
+linux || status=1
+scripts/test-faults.sh || status=1
+scripts/test-win32.sh || status=1
+
+say "All parts: $(seconds_since "$start") s"
+report_summary || status=1
+exit $status

@@ -6,16 +6,18 @@ set -euo pipefail
 tests=$1
 : "${WINEPREFIX:?needs the test Wine prefix}"
 export WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# The loader and server that scripts/test-win32.sh chose (wine32 or wine64).
+: "${WINELOADER:=wine}" "${WINESERVER:=wineserver}"
 
 copy=$(mktemp -d)
 cleanup() {
-    WINEPREFIX="$copy/prefix" wineserver -k 2>/dev/null || true
-    WINEPREFIX="$copy/prefix" wineserver -w 2>/dev/null || true
+    WINEPREFIX="$copy/prefix" "$WINESERVER" -k 2>/dev/null || true
+    WINEPREFIX="$copy/prefix" "$WINESERVER" -w 2>/dev/null || true
     rm -rf "$copy"
 }
 trap cleanup EXIT
 cp -a "$WINEPREFIX" "$copy/prefix"
 export WINEPREFIX="$copy/prefix"
-wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
-wineserver -w
-TOLMARIN_TEST_DPI=144 wine "$tests" --gtest_filter='Window.EveryControlAsDesigned'
+"$WINELOADER" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+"$WINESERVER" -w
+TOLMARIN_TEST_DPI=144 "$WINELOADER" "$tests" --gtest_filter='Window.EveryControlAsDesigned'

@@ -14,6 +14,8 @@ set -euo pipefail
 exe=$1
 probe=$2
 export WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# The loader and server that scripts/test-win32.sh chose (wine32 or wine64).
+: "${WINELOADER:=wine}" "${WINESERVER:=wineserver}"
 : "${DISPLAY:?needs an X display (run under xvfb-run)}"
 
 work=$(mktemp -d)
@@ -35,7 +37,7 @@ declare -A X Y W H SHOWN TEXT
 ITEMS=()
 read_controls() {
     local out name rest
-    out=$(wine "$probe" controls | tr -d '\r') || fail "the window did not appear"
+    out=$("$WINELOADER" "$probe" controls | tr -d '\r') || fail "the window did not appear"
     while read -r name rest; do
         case "$name" in
         CLyS.items) read -r -a ITEMS <<<"$rest" ;; # left, top, item height, first visible, count
@@ -72,7 +74,7 @@ click_item() { # index in CLyS
 # --- Saving with real clicks -------------------------------------------------
 mkdir "$work/ok"
 cp "$exe" "$work/ok/tolmarin.exe"
-(cd "$work/ok" && exec wine tolmarin.exe) &
+(cd "$work/ok" && exec "$WINELOADER" tolmarin.exe) &
 app_pid=$!
 read_controls
 picker_shown 0 || fail "CLyS is shown at start"
@@ -113,7 +115,7 @@ if [ "$actual" != "$expected" ]; then
 fi
 [ "$(cat "$work/ok/Reason.LyS")" = "$(printf 'Prufung der Buch\r\n')" ] || fail "Reason.LyS is wrong"
 
-wine "$probe" close >/dev/null
+"$WINELOADER" "$probe" close >/dev/null
 status=0
 wait "$app_pid" || status=$?
 app_pid=""
@@ -123,9 +125,9 @@ echo "saved by real clicks: $(tr -d '\r' <"$work/ok/TOLM.LyS")"
 # --- A start-up failure ------------------------------------------------------
 mkdir -p "$work/broken/Branch.LyS" # a folder where the branch list belongs
 cp "$exe" "$work/broken/tolmarin.exe"
-(cd "$work/broken" && exec wine tolmarin.exe) &
+(cd "$work/broken" && exec "$WINELOADER" tolmarin.exe) &
 app_pid=$!
-message=$(wine "$probe" message | tr -d '\r') || fail "no message box at start-up"
+message=$("$WINELOADER" "$probe" message | tr -d '\r') || fail "no message box at start-up"
 status=0
 wait "$app_pid" || status=$?
 app_pid=""
