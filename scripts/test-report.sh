@@ -38,13 +38,14 @@ log_tail() { # log, lines
 
 # A step that is not itself a test (configuring, building): silent when it
 # works, except for compiler warnings; a failure prints the log's end and
-# counts as one failed test.
+# counts as one failed test. Steps run at a lower priority than tests, so a
+# build beside them does not slow the tests down.
 step() { # what, log, command...
     local what=$1 log=$2 start status=0 warnings
     shift 2
     start=$(date +%s)
     mkdir -p "$(dirname "$log")"
-    "$@" >"$log" 2>&1 || status=$?
+    nice -n 10 "$@" >"$log" 2>&1 || status=$?
     step_seconds=$((step_seconds + $(seconds_since "$start")))
     if [ $status = 0 ]; then
         warnings=$(grep -E ': warning: ' "$log" | sort -u | sed 's/^/  /')

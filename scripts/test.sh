@@ -16,8 +16,8 @@ source scripts/wine-arch.sh
 start=$(date +%s)
 jobs=$(nproc)
 
-# The way the Windows tests go decides what they need; all is installed
-# first, in one go.
+# The way the Windows tests go decides what they need. Everything is
+# installed first, because the parts then run side by side.
 wine_choose build-win32 || exit 2
 if ! scripts/install-deps.sh test faults "win$wine_arch"; then
     record 0 1
@@ -32,10 +32,20 @@ linux() {
         ctest_part "Linux tests (build-test)" build-test -j"$jobs"
 }
 
+# The three parts run side by side, each printing its results as they come
+# (one line each, so they do not mix): a part waiting on Wine, on the disk
+# or on one test lets the others' builds use the cores. Builds run at a
+# lower priority (see step), so the tests keep their pace.
+linux &
+linux_pid=$!
+scripts/test-faults.sh &
+faults_pid=$!
+scripts/test-win32.sh &
+windows_pid=$!
 status=0
-linux || status=1
-scripts/test-faults.sh || status=1
-scripts/test-win32.sh || status=1
+for pid in $linux_pid $faults_pid $windows_pid; do
+    wait "$pid" || status=1
+done
 
 say "All parts: $(seconds_since "$start") s"
 report_summary || status=1
