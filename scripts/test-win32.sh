@@ -119,6 +119,11 @@ else
     if cross_build "$win32" "$root/cmake/toolchain-mingw-i686.cmake" OFF tolmarin; then
         check "Shipped tolmarin.exe: PE32, Windows GUI, system DLLs only" "$win32/logs/pe-check.log" \
             check_shipped_exe "$win32/win32/tolmarin.exe" || status=1
+        # The release zip of the shipped build: its contents, without starting it.
+        version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$win32/CMakeCache.txt")
+        check "Shipped win32 zip: contents" "$win32/logs/zip-check.log" \
+            bash "$root/win32/tests/zip.sh" "$win32" "$version" 4 i686-w64-mingw32-objdump i686-w64-mingw32-windres ||
+            status=1
     else
         status=1
     fi
