@@ -19,6 +19,15 @@ constexpr std::array<const char*, 12> kMonthNames = {
 constexpr int kFirstYear = 2016;
 constexpr int kLastYear = 2020;
 
+// What a branch or reason field may hold: no control characters (pasted
+// line breaks must never split a record) and at most kFieldLengthCap
+// characters. Leaving a field and Save both apply it, so a text that reaches
+// Save without the field being left is still stored cut.
+std::string fieldText(const std::string& typed)
+{
+    return std::string(logbook::leftCharacters(logbook::replaceControlCharacters(typed), kFieldLengthCap));
+}
+
 } // namespace
 
 std::string startupFailureMessage(const std::exception& error)
@@ -98,7 +107,7 @@ void HQForm::Text2_LostFocus() { capField(c_.Text2); }
 void HQForm::capField(ComboBox& field)
 {
     const std::string text = field.editText();
-    std::string capped(logbook::leftCharacters(logbook::replaceControlCharacters(text), kFieldLengthCap));
+    const std::string capped = fieldText(text);
     if (capped != text)
         field.setEditText(capped);
 }
@@ -106,9 +115,8 @@ void HQForm::capField(ComboBox& field)
 void HQForm::Command1_Click()
 {
     const std::string date = c_.Label1.caption();
-    // Pasted line breaks must never split a record.
-    const std::string branch = logbook::replaceControlCharacters(c_.Text1.editText());
-    const std::string reason = logbook::replaceControlCharacters(c_.Text2.editText());
+    const std::string branch = fieldText(c_.Text1.editText());
+    const std::string reason = fieldText(c_.Text2.editText());
     if (reason.empty() || branch.empty() || date == kNoDateCaption)
         return;
 

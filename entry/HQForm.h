@@ -16,7 +16,8 @@ namespace entry {
 
 // What the date label shows when no date is picked.
 inline constexpr std::string_view kNoDateCaption = "DATE";
-// Branch and reason are cut to this many characters when the field is left.
+// Branch and reason are cut to this many characters when the field is left,
+// and again at Save for text that reached it without leaving the field.
 inline constexpr std::size_t kFieldLengthCap = 16;
 
 // What the user is told when the program cannot start: Form_Load failed,

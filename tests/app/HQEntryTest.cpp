@@ -26,14 +26,18 @@ TEST_F(WindowTest, ShowsTheFilesAndSavesTheCutFieldsEndToEnd)
     QTest::mouseClick(find("Label1"), Qt::LeftButton); // the day list again: the date stays
     type("Text1", "MAIN OFFICE ABCDEFG");
     type("Text2", "Überprüfung der Bücher 2019");
-    EXPECT_EQ(combo("Text2")->currentText(), "Überprüfung der Bücher 2019"); // not cut while typing
-    save(); // straight from the reason field: its cap runs first
+    QWidget other; // the focus goes to another window: the reason field is not left
+    other.show();
+    QApplication::setActiveWindow(&other);
+    EXPECT_EQ(combo("Text2")->currentText(), "Überprüfung der Bücher 2019"); // not cut while typing, nor now
+    save(); // back with a click on Save, which cuts the reason itself
     const std::string line = "07 Mar 2016  MAIN OFFICE ABCD Überprüfung der " + std::string(14, ' ');
     EXPECT_EQ(dir.read("TOLM.LyS"), kWorkedExample + "\r\nlast without end\r\n" + line + "\r\n");
-    EXPECT_EQ(dir.read("Reason.LyS"), "Überprüfung der \r\n");
+    EXPECT_EQ(dir.read("Reason.LyS") + combo("Text2")->itemText(0).toStdString(), "Überprüfung der \r\nÜberprüfung der ");
     EXPECT_EQ(find<QLabel>("Label1")->text() + combo("Text1")->currentText() + combo("Text2")->currentText(), "DATE");
     EXPECT_EQ(list("CLyS")->isVisible() ? rows(list("CLyS")).size() : 0, 31); // Save leaves the picker alone
     // A bar takes the focus when pressed and does nothing else.
+    QApplication::setActiveWindow(w.get());
     QTest::mouseClick(find("BaRc(0)"), Qt::LeftButton);
     QTest::keyClick(find("BaRc(0)"), Qt::Key_Space);
     EXPECT_EQ(QApplication::focusWidget(), find("BaRc(0)"));

@@ -42,11 +42,11 @@ TEST_F(Save, GuardAndEntryLines)
         {"07 Mar 2016", " ", "   ", "07 Mar 2016                                                 "},
         {"07 Mar 2016", "ABCDEFGHIJKLMNOP", "R", "07 Mar 2016  ABCDEFGHIJKLMNOP R                             "},
         {"07 Mar 2016", "Zürich", "Prüfung", "07 Mar 2016  Zürich           Prüfung                       "},
-        // Over-long fields (never through the window) are cut, not spilled.
-        {"07 Mar 2016", "bbbbbbbbbbbbbbbbbbbb", "rrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrr",
-         "07 Mar 2016  bbbbbbbbbbbbbbbb rrrrrrrrrrrrrrrrrrrrrrrrrrrrrr"},
         // Pasted line breaks and tabs never split a record.
         {"07 Mar 2016", "Head\r\nOffice", "a\nb\tc", "07 Mar 2016  Head  Office     a b c                         "},
+        // Fields that reach Save uncut are cut like a field that is left: columns 47 to 60 stay blank.
+        {"07 Mar 2016", "bbbbbbbbbbbbbbbbbbbb", "rrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrr",
+         "07 Mar 2016  bbbbbbbbbbbbbbbb rrrrrrrrrrrrrrrr              "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.date) + "|" + c.branch + "|" + c.reason);
@@ -59,7 +59,8 @@ TEST_F(Save, GuardAndEntryLines)
         EXPECT_EQ(w.Label1.text + w.Text1.text + w.Text2.text,
                   c.line ? "DATE" : std::string(c.date) + c.branch + c.reason);
     }
-    EXPECT_EQ(w.Text1.items.back() + "|" + w.Text2.items.back(), "Head  Office|a b c");
+    EXPECT_EQ(w.Text1.items.back() + "|" + w.Text2.items.back(), "bbbbbbbbbbbbbbbb|rrrrrrrrrrrrrrrr");
+    EXPECT_TRUE(dir.read("Reason.LyS").ends_with("a b c\r\nrrrrrrrrrrrrrrrr\r\n"));
 }
 
 #ifdef _WIN32
