@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace logbook {
 
@@ -12,6 +13,8 @@ public:
     enum class Action { Open, Read, Write };
 
     FileError(Action action, const std::string& path, int systemError);
+    // For a failure the system has no words for.
+    FileError(Action action, const std::string& path, std::string_view reason);
 };
 
 } // namespace logbook

@@ -9,6 +9,7 @@ namespace logbook {
 
 const int kDeviceFullError = ENOSPC;
 const int kFileShrankError = EIO;
+const int kLockHeldError = EAGAIN;
 
 namespace {
 
@@ -69,7 +70,11 @@ public:
     }
     // An advisory lock on the whole file, so two instances (also on other
     // machines sharing the folder) never interleave.
-    int lock() override { return lockWhole(F_WRLCK, F_SETLKW); }
+    int tryLock() override
+    {
+        const int error = lockWhole(F_WRLCK, F_SETLK);
+        return error == EACCES ? kLockHeldError : error; // systems differ in which they report
+    }
     void unlock() override { lockWhole(F_UNLCK, F_SETLK); }
     int close() override
     {

@@ -27,8 +27,9 @@ public:
     // Flushes the file's data to stable storage.
     virtual int sync() = 0;
     virtual int truncate(std::uint64_t size) = 0;
-    // Waits for the lock that keeps two appends to one file apart.
-    virtual int lock() = 0;
+    // Takes the lock that keeps two appends to one file apart, without
+    // waiting: kLockHeldError while another program holds it.
+    virtual int tryLock() = 0;
     virtual void unlock() = 0;
     virtual int close() = 0;
 };
@@ -53,9 +54,11 @@ public:
 // The operating system's own files.
 FileSystem& platformFileSystem();
 
-// The system's codes for the two failures the shared code finds itself: a
-// write that takes no byte, and a file that shrank under the append lock.
+// The system's codes for the failures the shared code tells apart: a write
+// that takes no byte, a file that shrank under the append lock, and a lock
+// that another program holds.
 extern const int kDeviceFullError;
 extern const int kFileShrankError;
+extern const int kLockHeldError;
 
 } // namespace logbook

@@ -8,6 +8,7 @@ namespace logbook {
 
 const int kDeviceFullError = ERROR_DISK_FULL;
 const int kFileShrankError = ERROR_READ_FAULT;
+const int kLockHeldError = ERROR_LOCK_VIOLATION;
 
 namespace {
 
@@ -77,10 +78,11 @@ public:
         end.QuadPart = static_cast<LONGLONG>(size);
         return ::SetFilePointerEx(handle_, end, nullptr, FILE_BEGIN) && ::SetEndOfFile(handle_) ? 0 : lastError();
     }
-    int lock() override
+    int tryLock() override
     {
         OVERLAPPED position = at(kAppendLockOffset);
-        return ::LockFileEx(handle_, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &position) ? 0 : lastError();
+        const DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY;
+        return ::LockFileEx(handle_, flags, 0, 1, 0, &position) ? 0 : lastError();
     }
     void unlock() override
     {

@@ -4,6 +4,8 @@
 #include "FileError.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace logbook {
 
@@ -53,6 +55,27 @@ std::string_view separatorBefore(File& file, const std::string& path, std::uint6
     return separatorAfter(last);
 }
 
+// Another instance holds the append lock for one write and sync. A lock held
+// much longer is a stuck program or a stale lock on a network share: rather
+// than freeze the window, Save then fails and says so.
+constexpr auto kLockWait = std::chrono::seconds(5);
+constexpr auto kLockRetryInterval = std::chrono::milliseconds(50);
+
+// Whether the append lock was taken; where the file system has no locks the
+// append goes ahead unlocked.
+bool lockForAppend(File& file, const std::string& path)
+{
+    const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+    for (;;) {
+        const int error = file.tryLock();
+        if (error != kLockHeldError)
+            return error == 0;
+        if (std::chrono::steady_clock::now() >= deadline)
+            throw FileError(Action::Write, path, "It is locked by another program");
+        std::this_thread::sleep_for(kLockRetryInterval);
+    }
+}
+
 } // namespace
 
 void EnsureFile(const std::string& path, FileSystem& files)
@@ -97,8 +120,7 @@ void AppendLine(const std::string& path, std::string_view text, FileSystem& file
 {
     bool created = false;
     std::unique_ptr<File> file = openFile(files, path, Access::ReadAppend, created);
-    // Where the file system has no locks the append goes ahead unlocked.
-    const bool locked = file->lock() == 0;
+    const bool locked = lockForAppend(*file, path);
     std::uint64_t sizeBefore = 0;
     check(file->size(sizeBefore), Action::Write, path);
 

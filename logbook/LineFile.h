@@ -21,8 +21,9 @@ LineList ReadLines(const std::string& path, FileSystem& files = platformFileSyst
 // Appends `text` and CR LF in one write and flushes it to stable storage
 // before returning. If the file's last line lacks a line end, that line is
 // ended first so the two records never run together (a last line ended by a
-// lone CR gets its LF). On failure the file is left as it was: no partial
-// line stays behind.
+// lone CR gets its LF). Waits a few seconds at most while another program
+// holds the file's append lock, then fails. On failure the file is left as it
+// was: no partial line stays behind.
 void AppendLine(const std::string& path, std::string_view text, FileSystem& files = platformFileSystem());
 
 } // namespace logbook

@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 using Items = std::vector<std::string>;
 
 class Save : public ::testing::Test {
@@ -61,6 +67,36 @@ TEST_F(Save, GuardAndEntryLines)
     }
     EXPECT_EQ(w.Text1.items.back() + "|" + w.Text2.items.back(), "bbbbbbbbbbbbbbbb|rrrrrrrrrrrrrrrr");
     EXPECT_TRUE(dir.read("Reason.LyS").ends_with("a b c\r\nrrrrrrrrrrrrrrrr\r\n"));
+}
+
+TEST_F(Save, AFileLockedByAnotherProgramIsNamedAfterAWhileAndNothingIsWritten)
+{
+    std::unique_ptr<logbook::File> held;
+    auto holdLock = [&, created = false]() mutable {
+        auto& files = logbook::platformFileSystem();
+        return files.open(dir.file("TOLM.LyS"), logbook::Access::ReadAppend, held, created) == 0 && held->tryLock() == 0;
+    };
+#ifdef _WIN32 // a lock belongs to a handle: a second one is as good as another program
+    ASSERT_TRUE(holdLock());
+#else // a lock belongs to a process: a child holds it until killed
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = ::fork();
+    if (holder == 0)
+        ::_exit(holdLock() && ::write(ready[1], "L", 1) == 1 ? ::pause() : 1);
+    ::close(ready[1]);
+    char locked = 0;
+    ASSERT_EQ(::read(ready[0], &locked, 1), 1); // nothing when the child could not lock
+#endif
+    w.pickDate("07", "March", "2016");
+    w.save(w.Label1.text, "Main", "Audit");
+    EXPECT_EQ(w.platform.errors, (Items{"The entry was not saved.\n\nCannot write file " + dir.file("TOLM.LyS")
+                                        + ":\nIt is locked by another program."}));
+    EXPECT_EQ(w.Label1.text + w.Text1.text + w.Text2.text + dir.read("TOLM.LyS"), "07 Mar 2016MainAudit");
+#ifndef _WIN32
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+#endif
 }
 
 #ifdef _WIN32

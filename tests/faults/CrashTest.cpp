@@ -89,7 +89,7 @@ TEST(Crash, KilledAtRandomMomentsEveryReturnedSaveIsStoredWhole)
 
 // The lock, held from before the write until after the sync, keeps a failed
 // append's cut-back from taking another instance's line (durability.sh sees
-// at the system calls that an append waits for the lock).
+// at the system calls that an append takes the lock).
 TEST(TwoInstances, AnAppendHoldsTheLockFromItsWriteUntilItsSync)
 {
     TempDir dir;

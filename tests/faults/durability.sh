@@ -2,8 +2,8 @@
 # Durability seen at the real system calls: strace watches save_child start
 # in an empty folder, which creates the three data files; they are removed,
 # and one entry with a new branch and reason is saved, which creates and
-# writes all three again. Every write must come after waiting for the write
-# lock on the file (F_SETLKW) and be followed by an fdatasync or fsync of its
+# writes all three again. Every write must come after taking the write lock
+# on the file (F_SETLK) and be followed by an fdatasync or fsync of its
 # descriptor, and every file created by an fsync of its folder, before the
 # file is closed.
 # Usage: durability.sh SAVE_CHILD     (exit 77: skipped)
@@ -37,11 +37,11 @@ awk -v folder="$work/data" '
     }
     fd = substr($0, index($0, "(") + 1); sub(/[,)].*/, "", fd)
     file = path[fd] ~ /\.LyS$/ ? path[fd] : ""
-    if (call == "fcntl" && index($0, "F_SETLKW, {l_type=F_WRLCK")) locked[fd] = 1
+    if (call == "fcntl" && index($0, "F_SETLK, {l_type=F_WRLCK")) locked[fd] = 1
     else if (call == "fcntl" && index($0, "F_UNLCK")) locked[fd] = 0
     else if (file != "" && call == "write") {
         written[file]++; dataDue[file] = 1
-        if (!locked[fd]) { print file ": written without waiting for the append lock"; failed = 1 }
+        if (!locked[fd]) { print file ": written without taking the append lock"; failed = 1 }
     }
     else if (file != "" && (call == "fdatasync" || call == "fsync")) dataDue[file] = 0
     else if (call == "fsync" && path[fd] == folder) for (f in folderDue) folderDue[f] = 0

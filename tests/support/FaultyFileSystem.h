@@ -82,7 +82,7 @@ private:
         }
         int sync() override { return pass(Step::Sync, [&] { return real_->sync(); }); }
         int truncate(std::uint64_t size) override { return pass(Step::Truncate, [&] { return real_->truncate(size); }); }
-        int lock() override { return pass(Step::Lock, [&] { return real_->lock(); }); }
+        int tryLock() override { return pass(Step::Lock, [&] { return real_->tryLock(); }); }
         void unlock() override { pass(Step::Unlock, [&] { return real_->unlock(), 0; }); }
         int close() override { return pass(Step::Close, [&] { return real_->close(); }); }
 
