@@ -116,7 +116,7 @@ void setColours(QWidget* widget, const ControlSpec& spec)
 
 } // namespace
 
-HQ::HQ(const std::string& dataDirectory, QWidget* parent)
+HQ::HQ(const std::string& dataDirectory, logbook::FileSystem& files, QWidget* parent)
     : QWidget(parent)
 {
     setWindowTitle(text(entry::kWindowCaption));
@@ -136,7 +136,8 @@ HQ::HQ(const std::string& dataDirectory, QWidget* parent)
         QMessageBox::critical(this, windowTitle(), message);
     });
     form_ = std::make_unique<entry::HQForm>(entry::HQControls{*MLyS_, *CLyS_, *Label1_, *Text1_, *Text2_, *platform_},
-                                            dataDirectory);
+                                            dataDirectory, files);
+    guard_ = std::make_unique<entry::HandlerGuard>(*platform_);
     bindEvents();
 }
 
@@ -182,13 +183,25 @@ void HQ::bindEvents()
 {
     auto* CLyS = control<ListBoxView>(Control::CLyS);
     connect(control<ClickableLabel>(Control::Label1), &ClickableLabel::clicked, this, [this, CLyS] {
-        form_->Label1_Click();
-        CLyS->setFocus(Qt::OtherFocusReason); // so the arrow keys pick at once
+        if (guarded(&entry::HQForm::Label1_Click))
+            CLyS->setFocus(Qt::OtherFocusReason); // so the arrow keys pick at once
     });
-    connect(CLyS, &ListBoxView::userSelected, this, [this] { form_->CLyS_Click(); });
-    connect(control<QPushButton>(Control::Command1), &QPushButton::clicked, this, [this] { form_->Command1_Click(); });
+    connect(CLyS, &ListBoxView::userSelected, this, [this] { guarded(&entry::HQForm::CLyS_Click); });
+    connect(control<QPushButton>(Control::Command1), &QPushButton::clicked, this,
+            [this] { guarded(&entry::HQForm::Command1_Click); });
     control<QWidget>(Control::Text1)->installEventFilter(this);
     control<QWidget>(Control::Text2)->installEventFilter(this);
+}
+
+bool HQ::guarded(void (entry::HQForm::*handler)())
+{
+    if (guard_->run([&] { (form_.get()->*handler)(); }))
+        return true;
+    // Qt cannot carry an exception through its event loop; the failure has
+    // been shown, and the program ends with status 1.
+    hide();
+    QCoreApplication::exit(1);
+    return false;
 }
 
 bool HQ::eventFilter(QObject* watched, QEvent* event)
@@ -203,10 +216,7 @@ bool HQ::eventFilter(QObject* watched, QEvent* event)
         const QWidget* next = QApplication::focusWidget();
         const bool intoOwnList = next && next->window() == combo->view()->window();
         if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason && !intoOwnList) {
-            if (combo == Text1)
-                form_->Text1_LostFocus();
-            else
-                form_->Text2_LostFocus();
+            guarded(combo == Text1 ? &entry::HQForm::Text1_LostFocus : &entry::HQForm::Text2_LostFocus);
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -4,6 +4,7 @@
 
 #include <FormLayout.h>
 #include <HQForm.h>
+#include <HandlerGuard.h>
 
 #include <QWidget>
 
@@ -25,7 +26,10 @@ class HQ : public QWidget {
     Q_OBJECT
 
 public:
-    explicit HQ(const std::string& dataDirectory, QWidget* parent = nullptr);
+    // `files` is where the data files are read and written: the platform's
+    // own, or in tests one that fails on purpose.
+    explicit HQ(const std::string& dataDirectory, logbook::FileSystem& files = logbook::platformFileSystem(),
+                QWidget* parent = nullptr);
     ~HQ() override;
 
     // Runs Form_Load; throws what it throws.
@@ -40,6 +44,8 @@ protected:
 private:
     void createControls();
     void bindEvents();
+    // Runs a handler; anything it throws is reported and ends the program.
+    bool guarded(void (entry::HQForm::*handler)());
     template<typename Widget> Widget* control(entry::Control id) const
     {
         return static_cast<Widget*>(controls_[static_cast<std::size_t>(id)]);
@@ -55,6 +61,7 @@ private:
     std::unique_ptr<QtComboBox> Text2_;
     std::unique_ptr<QtPlatform> platform_;
     std::unique_ptr<entry::HQForm> form_;
+    std::unique_ptr<entry::HandlerGuard> guard_;
 };
 
 } // namespace qtui

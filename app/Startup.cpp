@@ -8,6 +8,7 @@
 #include <QMessageBox>
 
 #include <exception>
+#include <memory>
 
 namespace qtui {
 
@@ -35,14 +36,15 @@ int runTolmarin(QApplication& app)
 
 int runTolmarin(QApplication& app, const std::string& dataDirectory)
 {
-    HQ window(dataDirectory);
+    std::unique_ptr<HQ> window;
     try {
-        window.load();
+        window = std::make_unique<HQ>(dataDirectory);
+        window->load();
     } catch (const std::exception& error) {
         showStartupFailure(error);
         return 1;
     }
-    window.show();
+    window->show();
     return app.exec();
 }
 

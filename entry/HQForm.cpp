@@ -1,4 +1,5 @@
 #include "HQForm.h"
+#include "HandlerGuard.h"
 
 #include <DataFiles.h>
 #include <Encoding.h>
@@ -33,6 +34,12 @@ std::string fieldText(const std::string& typed)
 std::string startupFailureMessage(const std::exception& error)
 {
     return std::string("Tolmarin cannot start.\n\n") + error.what();
+}
+
+std::string handlerFailureMessage(const std::exception& error)
+{
+    return std::string("Tolmarin must close after an unexpected error. The entries saved so far are kept.\n\n")
+         + error.what();
 }
 
 HQForm::HQForm(HQControls controls, std::string dataDirectory, logbook::FileSystem& files)

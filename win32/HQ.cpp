@@ -270,20 +270,13 @@ bool HQ::handleTabKey(const MSG& message)
 template <typename Handler>
 void HQ::guarded(Handler handler)
 {
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        // A failure the handlers do not mend themselves cannot be mended
-        // here: report it and end the program.
-        failed_ = true;
-        showMessage(hwnd_, error.what());
+    if (!guard_.run(handler))
         ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-    }
 }
 
 void HQ::onCommand(Control id, int code)
 {
-    if (failed_) // ending: no handler runs any more
+    if (guard_.failed()) // ending: no handler runs any more
         return;
     switch (id) {
     case Control::Label1:
@@ -479,7 +472,7 @@ LRESULT HQ::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_DESTROY:
         if (quitOnDestroy_)
-            ::PostQuitMessage(failed_ ? 1 : 0);
+            ::PostQuitMessage(guard_.failed() ? 1 : 0);
         return 0;
     case WM_NCDESTROY:
         ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);

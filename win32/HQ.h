@@ -6,6 +6,7 @@
 
 #include <FormLayout.h>
 #include <HQForm.h>
+#include <HandlerGuard.h>
 
 #include <array>
 #include <string>
@@ -67,7 +68,6 @@ private:
     HFONT fixedPitchFont_ = nullptr;
     HWND lastFocus_ = nullptr;
     bool quitOnDestroy_ = false; // only the program's own loop ends with the window
-    bool failed_ = false;
     WNDPROC frameDefault_ = nullptr;
 
     // The controls the handlers work on: MLyS the entry list, CLyS the date
@@ -79,6 +79,7 @@ private:
     Win32ComboBox text2_;
     Win32Platform platform_;
     entry::HQForm form_;
+    entry::HandlerGuard guard_{platform_};
 };
 
 // Registers the window class once per process.

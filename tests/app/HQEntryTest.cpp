@@ -3,6 +3,7 @@
 
 #include <DataFiles.h>
 #include <Examples.h>
+#include <FaultyFileSystem.h>
 #include <Startup.h>
 
 #include <QLabel>
@@ -115,6 +116,21 @@ TEST_F(WindowTest, FailuresAreShownInAMessageBox)
     for (QWidget* top : QApplication::topLevelWidgets())
         windows += qobject_cast<qtui::HQ*>(top) != nullptr;
     EXPECT_EQ(windows, 1); // this test's own
+}
+
+TEST_F(WindowTest, AFailureNoHandlerExpectsIsShownAndEndsTheProgram)
+{
+    using namespace testing_support;
+    FaultyFileSystem files([](std::size_t, const Call& call) {
+        return call.step == Step::Append ? throw std::bad_alloc() : Fault{};
+    });
+    open(true, files);
+    pickDate("07", "March", "2016");
+    type("Text1", "Main");
+    type("Text2", "Audit");
+    EXPECT_EQ(messageBoxDuring([this] { save(); }), "Tolmarin must close after an unexpected error. The entries saved "
+                                                    "so far are kept.\n\nstd::bad_alloc");
+    EXPECT_TRUE(w->isHidden());
 }
 
 // Past 65,535 items: the models over the file's bytes, the view placing rows by arithmetic.

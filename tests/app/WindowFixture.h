@@ -23,9 +23,10 @@ protected:
     std::unique_ptr<qtui::HQ> w;
     QStringList errors;
 
-    void open(bool messageBoxes = false) // else failures are collected in `errors`
+    // Without message boxes failures are collected in `errors`.
+    void open(bool messageBoxes = false, logbook::FileSystem& files = logbook::platformFileSystem())
     {
-        w = std::make_unique<qtui::HQ>(dir.str());
+        w = std::make_unique<qtui::HQ>(dir.str(), files);
         if (!messageBoxes)
             w->setErrorReporter([this](const QString& message) { errors << message; });
         w->load();
