@@ -58,7 +58,20 @@ void QtLabel::setCaption(const std::string& caption) { label_->setText(QString::
 
 std::string QtPlatform::toUpper(std::string_view text) const
 {
-    return locale_.toUpper(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))).toStdString();
+    const QString original = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    QString upper = locale_.toUpper(original);
+    if (upper.size() == original.size())
+        return upper.toStdString();
+    // One character in, one out, as on Windows: a character whose capital
+    // takes several ("ß" to "SS") stays as it is, so that "STRASSE" is not
+    // taken for a known "Straße".
+    upper.clear();
+    for (const char32_t character : original.toUcs4()) {
+        const QString one = QString::fromUcs4(&character, 1);
+        const QString capital = locale_.toUpper(one);
+        upper += capital.toUcs4().size() == 1 ? capital : one;
+    }
+    return upper.toStdString();
 }
 
 void QtPlatform::showError(const std::string& message) { report_(QString::fromStdString(message)); }

@@ -60,7 +60,9 @@ public:
 class Platform {
 public:
     virtual ~Platform() = default;
-    // Upper-cases by the rules of the user's locale, letters beyond A to Z included.
+    // Upper-cases by the rules of the user's locale, letters beyond A to Z
+    // included, one character to one: a character without a single capital
+    // ("ß") stays as it is.
     virtual std::string toUpper(std::string_view text) const = 0;
     // Shows a failure to the user in a modal message box.
     virtual void showError(const std::string& message) = 0;

@@ -110,11 +110,13 @@ std::string Win32Platform::toUpper(std::string_view text) const
     const std::wstring wide = toWide(text);
     if (wide.empty())
         return {};
-    int length = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_UPPERCASE, wide.data(),
-                                 static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr, 0);
+    // The locale's own rules (a Turkish "i" becomes "İ"), one character to one.
+    const DWORD flags = LCMAP_UPPERCASE | LCMAP_LINGUISTIC_CASING;
+    int length = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                 0, nullptr, nullptr, 0);
     std::wstring upper(static_cast<std::size_t>(length), L'\0');
-    ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_UPPERCASE, wide.data(), static_cast<int>(wide.size()),
-                    upper.data(), length, nullptr, nullptr, 0);
+    ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, wide.data(), static_cast<int>(wide.size()), upper.data(), length,
+                    nullptr, nullptr, 0);
     return toUtf8(upper);
 }
 

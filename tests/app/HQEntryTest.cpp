@@ -45,6 +45,13 @@ TEST_F(WindowTest, ShowsTheFilesAndSavesTheCutFieldsEndToEnd)
     EXPECT_EQ(list("MLyS")->model()->rowCount(), 3);
 }
 
+TEST(QtPlatform, UpperCasesOneCharacterToOne)
+{
+    const qtui::QtPlatform platform({});
+    for (const auto& [text, upper] : testing_support::kUpperCased)
+        EXPECT_EQ(platform.toUpper(text), upper);
+}
+
 TEST_F(WindowTest, ThePickerChoosesOnUserInputOnly)
 {
     open();

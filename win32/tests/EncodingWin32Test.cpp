@@ -1,6 +1,7 @@
 // The data files in the ANSI code page (Windows-1252 in the test setup).
 
 #include <Encoding.h>
+#include <Examples.h>
 #include <LineFile.h>
 #include <TempDir.h>
 #include <Win32Controls.h>
@@ -43,10 +44,9 @@ TEST(AnsiCodePage, AppendedLinesAreAnsiBytesAndReadBack)
     EXPECT_EQ(lines.textAt(0), "Prüfung à Genève");
 }
 
-TEST(UserLocale, UpperCasesLettersBeyondAToZ)
+TEST(UserLocale, UpperCasesOneCharacterToOne)
 {
     win32ui::Win32Platform platform;
-    EXPECT_EQ(platform.toUpper("île-de-france"), "ÎLE-DE-FRANCE");
-    EXPECT_EQ(platform.toUpper("proverka проверка ωμέγα"), "PROVERKA ПРОВЕРКА ΩΜΈΓΑ");
-    EXPECT_EQ(platform.toUpper(" main "), " MAIN "); // nothing trimmed
+    for (const auto& [text, upper] : testing_support::kUpperCased)
+        EXPECT_EQ(platform.toUpper(text), upper);
 }
