@@ -14,7 +14,8 @@ using entry::Control;
 using entry::ControlKind;
 using entry::ControlSpec;
 
-constexpr wchar_t kFrameProperty[] = L"TolmarinHQ";
+// Names the window HQ on the controls whose messages it sees first.
+constexpr wchar_t kOwnerProperty[] = L"TolmarinHQ";
 
 COLORREF toColorRef(const entry::Rgb& rgb) { return RGB(rgb.red, rgb.green, rgb.blue); }
 
@@ -83,6 +84,21 @@ ControlClass classOf(Control id)
         return {L"COMBOBOX", common | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0};
     }
     return {};
+}
+
+// Puts `proc` in front of the control's own window procedure, which it returns.
+WNDPROC subclass(HWND control, HQ* owner, WNDPROC proc)
+{
+    ::SetPropW(control, kOwnerProperty, owner);
+    return reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
+}
+
+// Undoes subclass() as the control goes away.
+LRESULT unsubclass(HWND control, WNDPROC original, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    ::RemovePropW(control, kOwnerProperty);
+    ::SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+    return ::CallWindowProcW(original, control, message, wParam, lParam);
 }
 
 } // namespace
@@ -170,10 +186,8 @@ void HQ::createControls()
 
     // The group box holds its three children: their notifications and
     // colour requests go to it, and it passes them on to the window.
-    HWND frame = control(Control::Frame1);
-    ::SetPropW(frame, kFrameProperty, this);
-    frameDefault_ = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HQ::frameProc)));
+    frameDefault_ = subclass(control(Control::Frame1), this, &HQ::frameProc);
+    pickerDefault_ = subclass(control(Control::CLyS), this, &HQ::pickerProc);
 
     // Each control in turn goes to the bottom, so the first is the topmost.
     for (Control id : entry::kStackingOrder)
@@ -285,8 +299,9 @@ void HQ::onCommand(Control id, int code)
         break;
     case Control::CLyS:
         // Only a user's choice sends LBN_SELCHANGE; LB_RESETCONTENT and
-        // LB_ADDSTRING in the handler never do.
-        if (code == LBN_SELCHANGE)
+        // LB_ADDSTRING in the handler never do, and the end of a stale press
+        // is no choice.
+        if (code == LBN_SELCHANGE && !endingStalePress_)
             guarded([this] { form_.CLyS_Click(); });
         break;
     case Control::Text1:
@@ -399,7 +414,7 @@ void HQ::paintFrame(HWND frame)
 
 LRESULT CALLBACK HQ::frameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* self = static_cast<HQ*>(::GetPropW(frame, kFrameProperty));
+    auto* self = static_cast<HQ*>(::GetPropW(frame, kOwnerProperty));
     switch (message) {
     case WM_COMMAND:
     case WM_CTLCOLORSTATIC:
@@ -414,15 +429,45 @@ LRESULT CALLBACK HQ::frameProc(HWND frame, UINT message, WPARAM wParam, LPARAM l
         return 0;
     case WM_NCHITTEST: // a click on the frame stays on the frame
         return HTCLIENT;
-    case WM_NCDESTROY: {
-        WNDPROC original = self->frameDefault_;
-        ::RemovePropW(frame, kFrameProperty);
-        ::SetWindowLongPtrW(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-        return ::CallWindowProcW(original, frame, message, wParam, lParam);
-    }
+    case WM_NCDESTROY:
+        return unsubclass(frame, self->frameDefault_, message, wParam, lParam);
     default:
         return ::CallWindowProcW(self->frameDefault_, frame, message, wParam, lParam);
     }
+}
+
+LRESULT CALLBACK HQ::pickerProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* self = static_cast<HQ*>(::GetPropW(list, kOwnerProperty));
+    const WNDPROC original = self->pickerDefault_;
+    switch (message) {
+    case LB_RESETCONTENT:
+        // A refill while the button is held down (the keyboard chose) makes
+        // the rest of that press stale: it must not pick from the new items.
+        self->stalePress_ = ::GetCapture() == list;
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        self->stalePress_ = false;
+        break;
+    case WM_MOUSEMOVE:
+    case WM_TIMER: // the list's own scrolling while the pointer is dragged outside it
+        if (self->stalePress_)
+            return 0;
+        break;
+    case WM_LBUTTONUP: {
+        // The list reports a release as a choice: not so for a stale press.
+        self->endingStalePress_ = self->stalePress_;
+        const LRESULT result = ::CallWindowProcW(original, list, message, wParam, lParam);
+        self->stalePress_ = self->endingStalePress_ = false;
+        return result;
+    }
+    case WM_NCDESTROY:
+        return unsubclass(list, original, message, wParam, lParam);
+    default:
+        break;
+    }
+    return ::CallWindowProcW(original, list, message, wParam, lParam);
 }
 
 LRESULT CALLBACK HQ::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)

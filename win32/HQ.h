@@ -47,6 +47,7 @@ private:
     // do it). Returns true when `message` was such a key and is used up.
     bool handleTabKey(const MSG& message);
     static LRESULT CALLBACK frameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK pickerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
     void createControls();
@@ -69,6 +70,10 @@ private:
     HWND lastFocus_ = nullptr;
     bool quitOnDestroy_ = false; // only the program's own loop ends with the window
     WNDPROC frameDefault_ = nullptr;
+    WNDPROC pickerDefault_ = nullptr;
+    // CLyS was refilled during the current mouse press, which is ending.
+    bool stalePress_ = false;
+    bool endingStalePress_ = false;
 
     // The controls the handlers work on: MLyS the entry list, CLyS the date
     // list, Label1 the date label, Text1 the branch, Text2 the reason.

@@ -2,6 +2,7 @@
 // written out here. real-clicks.sh drives it with real X events.
 #include <HQ.h>
 #include <TempDir.h>
+#include <WideText.h>
 
 #include <gtest/gtest.h>
 
@@ -144,4 +145,27 @@ TEST_F(Window, StackingAndTabOrder)
     ::SetFocus(c("BaRc(1)"));
     key(::GetFocus(), VK_TAB);
     EXPECT_EQ(::GetFocus(), c("CLyS"));
+}
+
+// A list box chooses on release; a press refills the list when the keyboard
+// chooses meanwhile. Dragging on and releasing must not choose a month.
+TEST_F(Window, APressBeganBeforeARefillPicksNothingFromTheNewItems)
+{
+    open();
+    click("Label1");
+    HWND picker = c("CLyS");
+    const auto rowHeight = static_cast<int>(::SendMessageW(picker, LB_GETITEMHEIGHT, 0, 0));
+    auto row = [&](int index) { return MAKELPARAM(20, index * rowHeight + rowHeight / 2); };
+    auto state = [&] {
+        return std::to_string(::SendMessageW(picker, LB_GETCOUNT, 0, 0)) + " items, selected "
+             + std::to_string(::SendMessageW(picker, LB_GETCURSEL, 0, 0)) + ", " + toUtf8(windowText(c("Label1")));
+    };
+    ::SendMessageW(picker, WM_LBUTTONDOWN, MK_LBUTTON, row(6));
+    ::SendMessageW(picker, WM_KEYDOWN, VK_DOWN, 1); // "08": the months come
+    ::SendMessageW(picker, WM_MOUSEMOVE, MK_LBUTTON, row(3));
+    ::SendMessageW(picker, WM_LBUTTONUP, 0, row(3));
+    pump();
+    EXPECT_EQ(state(), "12 items, selected -1, DATE");
+    click("CLyS"); // the next press picks as usual
+    EXPECT_EQ(state(), "5 items, selected -1, DATE");
 }
