@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Drives the real program on a real X server with real pointer clicks and
-# key presses: the field length cap relies on focus order under a window
-# system, which only a real one shows. Save is clicked while the reason
-# field still holds an over-long text, so the saved line proves that the
-# cap ran first. Usage: real_x_save.sh PATH/TO/tolmarin PATH/TO/form_rect
+# key presses, focus changes as a window system makes them: a date picked,
+# an over-long branch typed and left, an over-long reason typed and Save
+# clicked straight from it. The files hold both texts cut to 16 characters.
+# Usage: real_x_save.sh PATH/TO/tolmarin PATH/TO/form_rect
 set -euo pipefail
 
 program=$1

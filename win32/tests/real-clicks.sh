@@ -4,8 +4,7 @@
 #  - a date picked in the pop-up list by clicks and a key, the branch typed
 #    where the focus went after the year, an over-long reason typed, Enter
 #    and Escape pressed, then Save clicked while the reason field still has
-#    the focus: Enter must not save, and the field's cap (CBN_KILLFOCUS) must
-#    come before the click (BN_CLICKED), so the file holds one line with the
+#    the focus: Enter must not save, and the file holds one line with the
 #    reason cut to 16 characters;
 #  - a start-up failure: the message box names the file, the exit code is 1.
 # Usage: real-clicks.sh tolmarin.exe win32_probe.exe
