@@ -34,11 +34,11 @@ int runTolmarin(QApplication& app)
     return runTolmarin(app, directory);
 }
 
-int runTolmarin(QApplication& app, const std::string& dataDirectory)
+int runTolmarin(QApplication& app, const std::string& dataDirectory, logbook::FileSystem& files)
 {
     std::unique_ptr<HQ> window;
     try {
-        window = std::make_unique<HQ>(dataDirectory);
+        window = std::make_unique<HQ>(dataDirectory, files);
         window->load();
     } catch (const std::exception& error) {
         showStartupFailure(error);

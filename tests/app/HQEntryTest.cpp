@@ -128,9 +128,15 @@ TEST_F(WindowTest, FailuresAreShownInAMessageBox)
 TEST_F(WindowTest, AFailureNoHandlerExpectsIsShownAndEndsTheProgram)
 {
     using namespace testing_support;
-    FaultyFileSystem files([](std::size_t, const Call& call) {
-        return call.step == Step::Append ? throw std::bad_alloc() : Fault{};
-    });
+    auto throwAt = [](Step step) {
+        return [step](std::size_t, const Call& call) { return call.step == step ? throw std::bad_alloc() : Fault{}; };
+    };
+    FaultyFileSystem files(throwAt(Step::Open));
+    int status = 0; // at start-up as for a file that fails: no window, status 1
+    EXPECT_EQ(messageBoxDuring([&] { status = qtui::runTolmarin(*qApp, dir.str(), files); }),
+              "Tolmarin cannot start.\n\nstd::bad_alloc");
+    EXPECT_EQ(status, 1);
+    files.plan = throwAt(Step::Append);
     open(true, files);
     pickDate("07", "March", "2016");
     type("Text1", "Main");

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Drives the real program on a real X server with real pointer clicks and
 # key presses, focus changes as a window system makes them: a date picked,
-# an over-long branch typed and left, an over-long reason typed and Save
-# clicked straight from it. The files hold both texts cut to 16 characters.
+# an over-long branch typed and left (which cuts it), shortened, an over-long
+# reason typed and Save clicked straight from it (Save cuts it).
 # Usage: real_x_save.sh PATH/TO/tolmarin PATH/TO/form_rect
 set -euo pipefail
 
@@ -33,7 +33,10 @@ click CLyS near-top # January
 click CLyS near-top # 2016
 click Text1
 xdotool type --delay 30 'ABCDEFGHIJKLMNOPQRST'
-click Text2 # leaving Text1 cuts it
+click Text2 # leaving Text1 cuts it to 16 characters
+click Text1
+xdotool key End BackSpace BackSpace # 14 left, which Save keeps (18 uncut: Save's cut keeps 16)
+click Text2
 xdotool type --delay 30 'Audit of the year 2016'
 click Command1 # straight from the reason field
 
@@ -48,7 +51,7 @@ check() { # file, expected bytes followed by "_" (which keeps the line end throu
         exit 1
     fi
 }
-check TOLM.LyS "$(printf '01 Jan 2016  ABCDEFGHIJKLMNOP Audit of the yea%14s\r\n_' '')"
-check Branch.LyS "$(printf 'ABCDEFGHIJKLMNOP\r\n_')"
+check TOLM.LyS "$(printf '01 Jan 2016  ABCDEFGHIJKLMN   Audit of the yea%14s\r\n_' '')"
+check Branch.LyS "$(printf 'ABCDEFGHIJKLMN\r\n_')"
 check Reason.LyS "$(printf 'Audit of the yea\r\n_')"
 echo "saved line as expected"

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Drives tolmarin.exe under Wine with real X mouse clicks and key presses
 # (xdotool on the Xvfb display), as a user would:
-#  - a date picked in the pop-up list by clicks and a key, the branch typed
-#    where the focus went after the year, an over-long reason typed, Enter
-#    and Escape pressed, then Save clicked while the reason field still has
-#    the focus: Enter must not save, and the file holds one line with the
-#    reason cut to 16 characters;
+#  - a date picked in the pop-up list by clicks and a key, an over-long
+#    branch typed where the focus went after the year and cut to 16
+#    characters when left, an over-long reason typed, Enter and Escape
+#    pressed, then Save clicked while the reason field still has the focus:
+#    Enter must not save, and the file holds one line with the reason cut to
+#    16 characters;
 #  - a start-up failure: the message box names the file, the exit code is 1.
 # Usage: real-clicks.sh tolmarin.exe win32_probe.exe
 set -euo pipefail
@@ -91,9 +92,10 @@ wait_until "the year did not hide CLyS and show the date" text_is Label1 "07 Jan
 picker_shown 0 || fail "CLyS is still shown after the year"
 
 # The focus has gone on to the branch field.
-xdotool type --delay 30 "Main"
-wait_until "typing after the year did not reach Text1" text_is Text1 "Main"
+xdotool type --delay 30 "Main office of the east"
+wait_until "typing after the year did not reach Text1" text_is Text1 "Main office of the east"
 click_control Text2 20
+wait_until "leaving Text1 did not cut it to 16 characters" text_is Text1 "Main office of t"
 xdotool type --delay 30 "Prufung der Bucher 2016"
 # Still uncut: the cap runs only when the focus leaves. Enter does not save.
 wait_until "typing did not reach Text2" text_is Text2 "Prufung der Bucher 2016"
@@ -101,7 +103,7 @@ xdotool key Return Escape
 click_control Command1 # the focus is still in Text2
 wait_until "Save did not reset the inputs" text_is Label1 "DATE"
 
-expected=$(printf '07 Jan 2016  Main             Prufung der Buch              \r\n')
+expected=$(printf '07 Jan 2016  Main office of t Prufung der Buch              \r\n')
 for _ in $(seq 50); do
     [ -s "$work/ok/TOLM.LyS" ] && break
     sleep 0.1
