@@ -128,15 +128,13 @@ TEST_F(WindowTest, FailuresAreShownInAMessageBox)
 TEST_F(WindowTest, AFailureNoHandlerExpectsIsShownAndEndsTheProgram)
 {
     using namespace testing_support;
-    auto throwAt = [](Step step) {
-        return [step](std::size_t, const Call& call) { return call.step == step ? throw std::bad_alloc() : Fault{}; };
-    };
-    FaultyFileSystem files(throwAt(Step::Open));
+    Step fails = Step::Open; // at start-up, then at Save
+    FaultyFileSystem files([&](std::size_t, const Call& c) { return c.step == fails ? throw std::bad_alloc() : Fault{}; });
     int status = 0; // at start-up as for a file that fails: no window, status 1
     EXPECT_EQ(messageBoxDuring([&] { status = qtui::runTolmarin(*qApp, dir.str(), files); }),
               "Tolmarin cannot start.\n\nstd::bad_alloc");
     EXPECT_EQ(status, 1);
-    files.plan = throwAt(Step::Append);
+    fails = Step::Append;
     open(true, files);
     pickDate("07", "March", "2016");
     type("Text1", "Main");
@@ -144,6 +142,9 @@ TEST_F(WindowTest, AFailureNoHandlerExpectsIsShownAndEndsTheProgram)
     EXPECT_EQ(messageBoxDuring([this] { save(); }), "Tolmarin must close after an unexpected error. The entries saved "
                                                     "so far are kept.\n\nstd::bad_alloc");
     EXPECT_TRUE(w->isHidden());
+    const std::size_t calls = files.calls.size(); // no handler runs any more
+    messageBoxDuring([this] { save(); });
+    EXPECT_EQ(files.calls.size(), calls);
 }
 
 // Past 65,535 items: the models over the file's bytes, the view placing rows by arithmetic.
