@@ -28,16 +28,16 @@ QColor toQColor(const entry::Colour& colour)
     return colour ? QColor(colour->red, colour->green, colour->blue) : QColor();
 }
 
-QFont toQFont(const entry::FontSpec& spec)
+QFont toQFont(const entry::FontSpec& design)
 {
-    QFont font(text(spec.face));
-    if (spec.fixedPitch) {
+    QFont font(text(design.face));
+    if (design.fixedPitch) {
         // Where the face is missing, another fixed-pitch one keeps the columns.
         font.setStyleHint(QFont::TypeWriter);
         font.setFixedPitch(true);
     }
-    font.setPointSizeF(spec.centiPoints / 100.0);
-    font.setBold(spec.bold);
+    font.setPointSizeF(design.centiPoints / 100.0);
+    font.setBold(design.bold);
     return font;
 }
 
@@ -80,16 +80,16 @@ QComboBox* editableCombo(QWidget* parent)
     return combo;
 }
 
-QWidget* createWidget(const ControlSpec& spec, QWidget* parent)
+QWidget* createWidget(const ControlSpec& design, QWidget* parent)
 {
-    const QString caption = text(spec.caption);
-    switch (spec.kind) {
+    const QString caption = text(design.caption);
+    switch (design.kind) {
     case ControlKind::ListBox:
         return new ListBoxView(parent);
     case ControlKind::Label:
         return new ClickableLabel(caption, parent);
     case ControlKind::PushButton:
-        return solidButton(caption, toQColor(spec.background), parent);
+        return solidButton(caption, toQColor(design.background), parent);
     case ControlKind::Frame:
         return new FrameBox(caption, parent);
     case ControlKind::ComboBox:
@@ -98,20 +98,20 @@ QWidget* createWidget(const ControlSpec& spec, QWidget* parent)
     return nullptr;
 }
 
-void setColours(QWidget* widget, const ControlSpec& spec)
+void setColours(QWidget* widget, const ControlSpec& design)
 {
     // Labels and the frame draw on the window colour, lists and fields on
     // the base colour; a button's colour is in its style sheet.
-    const bool onWindow = spec.kind == ControlKind::Label || spec.kind == ControlKind::Frame;
+    const bool onWindow = design.kind == ControlKind::Label || design.kind == ControlKind::Frame;
     QPalette palette = widget->palette();
-    if (spec.background && spec.kind != ControlKind::PushButton)
-        palette.setColor(onWindow ? QPalette::Window : QPalette::Base, toQColor(spec.background));
-    if (spec.text)
-        palette.setColor(onWindow ? QPalette::WindowText : QPalette::Text, toQColor(spec.text));
+    if (design.background && design.kind != ControlKind::PushButton)
+        palette.setColor(onWindow ? QPalette::Window : QPalette::Base, toQColor(design.background));
+    if (design.text)
+        palette.setColor(onWindow ? QPalette::WindowText : QPalette::Text, toQColor(design.text));
     widget->setPalette(palette);
     // The frame paints its own fill; a label without a colour shows what
     // lies beneath it.
-    widget->setAutoFillBackground(spec.kind == ControlKind::Label && spec.background);
+    widget->setAutoFillBackground(design.kind == ControlKind::Label && design.background);
 }
 
 } // namespace
@@ -151,19 +151,19 @@ void HQ::createControls()
 {
     const QFont fixedPitch = toQFont(entry::kFixedPitchFont);
     for (std::size_t i = 0; i < entry::kControlCount; ++i) {
-        const ControlSpec& spec = entry::kControls[i];
-        QWidget* parent = spec.inFrame ? control<QWidget>(Control::Frame1) : this;
-        QWidget* widget = createWidget(spec, parent);
+        const ControlSpec& design = entry::kControls[i];
+        QWidget* parent = design.inFrame ? control<QWidget>(Control::Frame1) : this;
+        QWidget* widget = createWidget(design, parent);
         controls_[i] = widget;
-        widget->setObjectName(text(spec.name));
-        widget->setGeometry(pixels(spec.twips));
-        widget->setAccessibleName(text(spec.accessibleName));
-        if (spec.font == entry::ControlFont::FixedPitch)
+        widget->setObjectName(text(design.name));
+        widget->setGeometry(pixels(design.twips));
+        widget->setAccessibleName(text(design.accessibleName));
+        if (design.font == entry::ControlFont::FixedPitch)
             widget->setFont(fixedPitch);
-        setColours(widget, spec);
+        setColours(widget, design);
         const auto focus = Qt::FocusPolicy(widget->focusPolicy() | Qt::StrongFocus);
-        widget->setFocusPolicy(spec.takesFocus ? focus : Qt::NoFocus);
-        widget->setVisible(spec.shownAtStart);
+        widget->setFocusPolicy(design.takesFocus ? focus : Qt::NoFocus);
+        widget->setVisible(design.shownAtStart);
     }
     // Raised from the bottom up, so the first in the order ends on top.
     for (auto it = entry::kStackingOrder.rbegin(); it != entry::kStackingOrder.rend(); ++it)
@@ -171,7 +171,7 @@ void HQ::createControls()
 
     QWidget* previous = nullptr;
     for (Control id : entry::kTabOrder) {
-        if (!entry::spec(id).takesFocus)
+        if (!entry::design(id).takesFocus)
             continue;
         if (previous)
             setTabOrder(previous, control<QWidget>(id));

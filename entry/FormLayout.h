@@ -97,7 +97,7 @@ inline constexpr std::array<ControlSpec, kControlCount> kControls = {{
      ControlFont::Window, 11, 2, true, true, "Reason"},
 }};
 
-constexpr const ControlSpec& spec(Control control) { return kControls[static_cast<std::size_t>(control)]; }
+constexpr const ControlSpec& design(Control control) { return kControls[static_cast<std::size_t>(control)]; }
 
 // The controls ordered by their tab index, and by stacking, topmost first.
 constexpr std::array<Control, kControlCount> sortedBy(int ControlSpec::*key)
@@ -106,7 +106,7 @@ constexpr std::array<Control, kControlCount> sortedBy(int ControlSpec::*key)
     for (std::size_t i = 0; i < kControlCount; ++i)
         order[i] = static_cast<Control>(i);
     for (std::size_t i = 1; i < kControlCount; ++i)
-        for (std::size_t k = i; k > 0 && spec(order[k]).*key < spec(order[k - 1]).*key; --k)
+        for (std::size_t k = i; k > 0 && design(order[k]).*key < design(order[k - 1]).*key; --k)
             std::swap(order[k], order[k - 1]);
     return order;
 }

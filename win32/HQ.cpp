@@ -37,17 +37,17 @@ HBRUSH brush(COLORREF colour)
     return ::CreateSolidBrush(colour);
 }
 
-HFONT makeFont(const entry::FontSpec& spec, int dpiY)
+HFONT makeFont(const entry::FontSpec& design, int dpiY)
 {
     LOGFONTW font{};
-    font.lfHeight = -::MulDiv(spec.centiPoints, dpiY, 7200);
-    font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+    font.lfHeight = -::MulDiv(design.centiPoints, dpiY, 7200);
+    font.lfWeight = design.bold ? FW_BOLD : FW_NORMAL;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = DEFAULT_QUALITY;
     // The family tells the font mapper what to fall back on where the face
     // is missing, above all a fixed pitch for the entry list.
-    font.lfPitchAndFamily = spec.fixedPitch ? FIXED_PITCH | FF_MODERN : VARIABLE_PITCH | FF_SWISS;
-    lstrcpynW(font.lfFaceName, toWide(spec.face).c_str(), LF_FACESIZE);
+    font.lfPitchAndFamily = design.fixedPitch ? FIXED_PITCH | FF_MODERN : VARIABLE_PITCH | FF_SWISS;
+    lstrcpynW(font.lfFaceName, toWide(design.face).c_str(), LF_FACESIZE);
     return ::CreateFontIndirectW(&font);
 }
 
@@ -59,13 +59,13 @@ struct ControlClass {
 
 ControlClass classOf(Control id)
 {
-    const ControlSpec& spec = entry::spec(id);
+    const ControlSpec& design = entry::design(id);
     DWORD common = WS_CHILD | WS_CLIPSIBLINGS;
-    if (spec.shownAtStart)
+    if (design.shownAtStart)
         common |= WS_VISIBLE;
-    if (spec.takesFocus)
+    if (design.takesFocus)
         common |= WS_TABSTOP;
-    switch (spec.kind) {
+    switch (design.kind) {
     case ControlKind::ListBox: // LBS_NOTIFY for the user's selections
         return {L"LISTBOX", common | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE};
     case ControlKind::Label: {
@@ -161,19 +161,19 @@ void HQ::createControls()
 {
     for (std::size_t i = 0; i < entry::kControlCount; ++i) {
         const auto id = static_cast<Control>(i);
-        const ControlSpec& spec = entry::spec(id);
+        const ControlSpec& design = entry::design(id);
         const ControlClass kind = classOf(id);
-        const entry::PixelRect at = entry::toPixels(spec.twips, dpiX_, dpiY_);
-        HWND parent = spec.inFrame ? control(Control::Frame1) : hwnd_;
+        const entry::PixelRect at = entry::toPixels(design.twips, dpiX_, dpiY_);
+        HWND parent = design.inFrame ? control(Control::Frame1) : hwnd_;
         // A drop-down combo's height includes its list; the closed height
         // is fitted below.
-        const bool combo = spec.kind == ControlKind::ComboBox;
-        HWND window = ::CreateWindowExW(kind.exStyle, kind.className, toWide(spec.caption).c_str(), kind.style,
+        const bool combo = design.kind == ControlKind::ComboBox;
+        HWND window = ::CreateWindowExW(kind.exStyle, kind.className, toWide(design.caption).c_str(), kind.style,
                                         at.left, at.top, at.width, combo ? at.height * 8 : at.height, parent,
                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), instance_,
                                         nullptr);
         controls_[i] = window;
-        HFONT font = spec.font == entry::ControlFont::FixedPitch ? fixedPitchFont_ : windowFont_;
+        HFONT font = design.font == entry::ControlFont::FixedPitch ? fixedPitchFont_ : windowFont_;
         ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (combo)
             fitComboHeight(window, at.height);
@@ -271,10 +271,10 @@ bool HQ::handleTabKey(const MSG& message)
                                : ((current + (backwards ? -step : step)) % count + count) % count;
         const Control id = entry::kTabOrder[next];
         HWND window = control(id);
-        if (!entry::spec(id).takesFocus || !::IsWindowVisible(window) || !::IsWindowEnabled(window))
+        if (!entry::design(id).takesFocus || !::IsWindowVisible(window) || !::IsWindowEnabled(window))
             continue;
         ::SetFocus(window);
-        if (entry::spec(id).kind == ControlKind::ComboBox) // like a dialog: the text is selected
+        if (entry::design(id).kind == ControlKind::ComboBox) // like a dialog: the text is selected
             ::SendMessageW(window, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
         return true;
     }
@@ -335,15 +335,15 @@ LRESULT HQ::onColor(HDC dc, HWND window)
     }
     if (id < 0 || id >= static_cast<int>(entry::kControlCount))
         return 0;
-    const ControlSpec& spec = entry::kControls[static_cast<std::size_t>(id)];
-    if (spec.kind == ControlKind::PushButton || spec.kind == ControlKind::Frame)
+    const ControlSpec& design = entry::kControls[static_cast<std::size_t>(id)];
+    if (design.kind == ControlKind::PushButton || design.kind == ControlKind::Frame)
         return 0; // painted by drawButton and paintFrame
     // A control without a background of its own shows its parent's: the
     // frame's, or the system's window colour for a list.
-    const entry::Colour& background = spec.background        ? spec.background
-                                      : spec.inFrame         ? entry::spec(Control::Frame1).background
+    const entry::Colour& background = design.background        ? design.background
+                                      : design.inFrame         ? entry::design(Control::Frame1).background
                                                              : entry::Colour{};
-    ::SetTextColor(dc, spec.text ? toColorRef(*spec.text) : ::GetSysColor(COLOR_WINDOWTEXT));
+    ::SetTextColor(dc, design.text ? toColorRef(*design.text) : ::GetSysColor(COLOR_WINDOWTEXT));
     if (!background) {
         ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
@@ -357,16 +357,16 @@ void HQ::drawButton(const DRAWITEMSTRUCT& item)
     const int row = static_cast<int>(item.CtlID) - kFirstControlId;
     if (row < 0 || row >= static_cast<int>(entry::kControlCount))
         return;
-    const ControlSpec& spec = entry::kControls[static_cast<std::size_t>(row)];
-    const bool captioned = !spec.caption.empty();
+    const ControlSpec& design = entry::kControls[static_cast<std::size_t>(row)];
+    const bool captioned = !design.caption.empty();
     RECT rect = item.rcItem;
     ::FillRect(item.hDC, &rect,
-               spec.background ? brush(toColorRef(*spec.background)) : ::GetSysColorBrush(COLOR_BTNFACE));
+               design.background ? brush(toColorRef(*design.background)) : ::GetSysColorBrush(COLOR_BTNFACE));
     ::DrawEdge(item.hDC, &rect, (item.itemState & ODS_SELECTED) ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
     if (captioned) {
         HGDIOBJ old = ::SelectObject(item.hDC, windowFont_);
         ::SetBkMode(item.hDC, TRANSPARENT);
-        ::SetTextColor(item.hDC, spec.text ? toColorRef(*spec.text) : ::GetSysColor(COLOR_BTNTEXT));
+        ::SetTextColor(item.hDC, design.text ? toColorRef(*design.text) : ::GetSysColor(COLOR_BTNTEXT));
         RECT text = rect;
         if (item.itemState & ODS_SELECTED)
             ::OffsetRect(&text, 1, 1);
@@ -388,8 +388,8 @@ void HQ::paintFrame(HWND frame)
     HDC dc = ::BeginPaint(frame, &paint);
     RECT rect;
     ::GetClientRect(frame, &rect);
-    const ControlSpec& spec = entry::spec(Control::Frame1);
-    HBRUSH back = brush(toColorRef(*spec.background));
+    const ControlSpec& design = entry::design(Control::Frame1);
+    HBRUSH back = brush(toColorRef(*design.background));
     ::FillRect(dc, &rect, back);
 
     HGDIOBJ old = ::SelectObject(dc, windowFont_);
@@ -406,7 +406,7 @@ void HQ::paintFrame(HWND frame)
     RECT behind = {x - 2, 0, x + size.cx + 2, metrics.tmHeight};
     ::FillRect(dc, &behind, back);
     ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, toColorRef(*spec.text));
+    ::SetTextColor(dc, toColorRef(*design.text));
     ::TextOutW(dc, x, 0, caption.c_str(), static_cast<int>(caption.size()));
     ::SelectObject(dc, old);
     ::EndPaint(frame, &paint);

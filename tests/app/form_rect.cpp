@@ -5,7 +5,7 @@
 
 int main(int argc, char** argv)
 {
-    const entry::PixelRect frame = entry::toPixels(entry::spec(entry::Control::Frame1).twips, 96, 96);
+    const entry::PixelRect frame = entry::toPixels(entry::design(entry::Control::Frame1).twips, 96, 96);
     for (const entry::ControlSpec& control : entry::kControls) {
         const entry::PixelRect at = entry::toPixels(control.twips, 96, 96);
         if (argc == 2 && control.name == argv[1]) {
