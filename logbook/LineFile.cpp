@@ -96,12 +96,12 @@ LineList ReadLines(const std::string& path, FileSystem& files)
     // The file may grow while we read (another instance saving); read to its
     // end whatever size we were told.
     std::size_t capacity = static_cast<std::size_t>(sizeNow) + 1;
-    auto bytes = std::make_unique_for_overwrite<char[]>(capacity);
+    PageBytes bytes = allocatePageBytes(capacity);
     std::size_t size = 0;
     for (;;) {
         if (size == capacity) {
             std::size_t grown = capacity * 2;
-            auto bigger = std::make_unique_for_overwrite<char[]>(grown);
+            PageBytes bigger = allocatePageBytes(grown);
             std::copy(bytes.get(), bytes.get() + size, bigger.get());
             bytes = std::move(bigger);
             capacity = grown;

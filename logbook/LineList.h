@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PageMemory.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -25,7 +27,8 @@ inline std::string_view separatorAfter(char lastByte)
 class LineList {
 public:
     LineList() = default;
-    LineList(std::unique_ptr<char[]> bytes, std::size_t size);
+    // Takes the first `size` of `bytes` and finds its lines.
+    LineList(PageBytes bytes, std::size_t size);
     static LineList fromBytes(std::string_view bytes);
 
     std::size_t size() const
@@ -48,12 +51,12 @@ private:
         return starts32_.empty() ? starts64_[index] : starts32_[index];
     }
 
-    std::unique_ptr<char[]> bytes_;
+    PageBytes bytes_;
     std::size_t size_ = 0;
     // starts[i] is where line i begins; one more entry marks the end. Files
     // under 4 GiB, all real ones, take 32-bit offsets: half the memory.
-    std::vector<std::uint32_t> starts32_;
-    std::vector<std::uint64_t> starts64_;
+    std::vector<std::uint32_t, PageAllocator<std::uint32_t>> starts32_;
+    std::vector<std::uint64_t, PageAllocator<std::uint64_t>> starts64_;
 };
 
 } // namespace logbook

@@ -58,3 +58,34 @@ TEST(LineList, ManyLinesOfEveryEndKeepTheirOrderAndEachDecodesOnItsOwn)
     EXPECT_EQ(list.textAt(70'000), "Zürich");
 #endif
 }
+
+// Lines are found a block of bytes at a time: a line end at every place of
+// a block, of the next one and of the last bytes, among the bytes nearest to
+// CR and LF and those a signed compare would take for them.
+TEST(LineList, FindsALineEndWhereverItFallsAndNothingElse)
+{
+    const std::string others = std::string("\x0c\x0e\x8d\x8a\x09\x0b\x7f\x80\xff", 9) + '\0';
+    const auto filler = [&](std::size_t count, std::size_t step) {
+        std::string bytes;
+        for (std::size_t i = 0; i < count; ++i)
+            bytes += others[(i * step) % others.size()];
+        return bytes;
+    };
+    for (const std::string end : {"\n", "\r", "\r\n"}) {
+        for (std::size_t at = 0; at < 34; ++at) {
+            for (std::size_t after : {0, 1, 20}) {
+                const std::string first = filler(at, 1), second = filler(after, 3);
+                const LineList list = LineList::fromBytes(first + end + second);
+                ASSERT_EQ(list.size(), after == 0 ? 1u : 2u) << at << " " << after;
+                EXPECT_EQ(list.bytesAt(0), first) << at;
+                if (after > 0) {
+                    EXPECT_EQ(list.bytesAt(1), second) << at;
+                }
+            }
+        }
+    }
+    // Past 2 MiB of bytes and of offsets, which take the system's large pages.
+    const LineList many = LineList::fromBytes(std::string(3 << 20, '\n') + "last");
+    ASSERT_EQ(many.size(), (3u << 20) + 1);
+    EXPECT_EQ(many.bytesAt(many.size() - 1), "last");
+}

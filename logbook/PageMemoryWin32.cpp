@@ -1,0 +1,13 @@
+#include "PageMemory.h"
+
+#include <new>
+
+namespace logbook {
+
+// Large pages on Windows need a privilege that users do not hold: the heap
+// serves every block.
+void* allocatePages(std::size_t bytes) { return ::operator new(bytes); }
+
+void freePages(void* block, std::size_t) noexcept { ::operator delete(block); }
+
+} // namespace logbook
