@@ -67,24 +67,39 @@ std::string linesOf(const std::vector<std::string>& items)
 
 } // namespace
 
+std::string DataSetSize::name() const
+{
+    if (isHostile())
+        return "hostile-" + std::to_string(singleLineBytes);
+    return "e" + std::to_string(entries) + "-b" + std::to_string(branches) + "-r" + std::to_string(reasons);
+}
+
 DataSet createDataSet(const std::string& directory, DataSetSize size)
 {
     std::filesystem::create_directories(directory);
     DataSet set{directory, size, vocabulary(kBranchWords, size.branches, "Branch"),
                 vocabulary(kReasonWords, size.reasons, "Reason"), 0};
 
-    std::mt19937 random(static_cast<unsigned>(size.entries * 31 + size.branches));
     std::string log;
-    log.reserve(size.entries * (logbook::kEntryLineWidth + 4));
-    for (std::size_t i = 0; i < size.entries; ++i) {
-        char date[16];
-        std::snprintf(date, sizeof date, "%02u %s %u", static_cast<unsigned>(random() % 28 + 1),
-                      kMonths[random() % 12], static_cast<unsigned>(2016 + random() % 5));
-        // A log may hold texts that are no longer (or never were) in the lists.
-        const std::string branch = set.branches.empty() ? "Main" : set.branches[random() % set.branches.size()];
-        const std::string reason = set.reasons.empty() ? "Audit" : set.reasons[random() % set.reasons.size()];
-        log += logbook::composeEntryLine(date, branch, reason);
-        log += "\r\n";
+    if (size.isHostile()) {
+        const std::string entry = logbook::composeEntryLine("07 Mar 2016", "Main", "Audit");
+        log.reserve(size.singleLineBytes + entry.size());
+        while (log.size() < size.singleLineBytes)
+            log += entry;
+        log.resize(size.singleLineBytes);
+    } else {
+        std::mt19937 random(static_cast<unsigned>(size.entries * 31 + size.branches));
+        log.reserve(size.entries * (logbook::kEntryLineWidth + 4));
+        for (std::size_t i = 0; i < size.entries; ++i) {
+            char date[16];
+            std::snprintf(date, sizeof date, "%02u %s %u", static_cast<unsigned>(random() % 28 + 1),
+                          kMonths[random() % 12], static_cast<unsigned>(2016 + random() % 5));
+            // A log may hold texts that are no longer (or never were) in the lists.
+            const std::string branch = set.branches.empty() ? "Main" : set.branches[random() % set.branches.size()];
+            const std::string reason = set.reasons.empty() ? "Audit" : set.reasons[random() % set.reasons.size()];
+            log += logbook::composeEntryLine(date, branch, reason);
+            log += "\r\n";
+        }
     }
     set.fileBytes += writeFile(logbook::dataFilePath(directory, logbook::kEntryLogName), log);
     set.fileBytes += writeFile(logbook::dataFilePath(directory, logbook::kBranchListName), linesOf(set.branches));

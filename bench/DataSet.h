@@ -1,7 +1,8 @@
 #pragma once
 // Data folders of a given size, filled with entry lines that look like a
 // real user's: dates from the picker's years, branches and reasons drawn
-// from the folder's own vocabulary, some of them beyond ASCII.
+// from the folder's own vocabulary, some of them beyond ASCII. Or a hostile
+// log: one huge line without a line end, and no branches or reasons.
 
 #include <cstddef>
 #include <string>
@@ -11,6 +12,13 @@ struct DataSetSize {
     std::size_t entries = 0;
     std::size_t branches = 0;
     std::size_t reasons = 0;
+    // Not 0: the log is one line of this many bytes.
+    std::size_t singleLineBytes = 0;
+
+    bool isEmpty() const { return entries + branches + reasons == 0; }
+    bool isHostile() const { return singleLineBytes != 0; }
+    // "e1000000-b100-r300" or "hostile-100000000".
+    std::string name() const;
 };
 
 struct DataSet {

@@ -1,0 +1,29 @@
+#pragma once
+// What every part of the benchmark measures with.
+
+#include <algorithm>
+#include <chrono>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using Clock = std::chrono::steady_clock;
+
+inline double msSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+inline double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// A figure taken from a run that went wrong is no figure: stop.
+inline void check(bool condition, const std::string& what)
+{
+    if (!condition)
+        throw std::runtime_error("check failed: " + what);
+}

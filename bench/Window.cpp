@@ -1,0 +1,85 @@
+#include "Window.h"
+#include "Measure.h"
+#include "NaiveWindow.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QListView>
+#include <QListWidget>
+
+namespace {
+
+class PaintProbe : public QObject {
+public:
+    bool painted = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted = true;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+void checkLoaded(const Window& window, const DataSet& set)
+{
+    check(part<QListView>(window, "MLyS")->model()->rowCount() == static_cast<int>(set.size.entries),
+          "entries shown");
+    check(part<QComboBox>(window, "Text1")->count() == static_cast<int>(set.size.branches), "branches loaded");
+    check(part<QComboBox>(window, "Text2")->count() == static_cast<int>(set.size.reasons), "reasons loaded");
+}
+
+} // namespace
+
+void showAndWaitForPaint(QWidget* window, QWidget* list)
+{
+    PaintProbe probe;
+    list->installEventFilter(&probe);
+    window->show();
+    const auto deadline = Clock::now() + std::chrono::seconds(30);
+    while (!probe.painted) {
+        QCoreApplication::processEvents();
+        if (Clock::now() > deadline)
+            throw std::runtime_error("the window was never painted");
+    }
+    list->removeEventFilter(&probe);
+}
+
+void dispose(std::unique_ptr<QWidget> window)
+{
+    window.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+std::unique_ptr<Window> openWindow(const DataSet& set)
+{
+    auto window = std::make_unique<Window>(set.directory);
+    window->load();
+    showAndWaitForPaint(window.get(), part<QListView>(*window, "MLyS")->viewport());
+    return window;
+}
+
+double timeStartup(const DataSet& set)
+{
+    const auto start = Clock::now();
+    std::unique_ptr<Window> window = openWindow(set);
+    const double ms = msSince(start);
+    checkLoaded(*window, set);
+    dispose(std::move(window));
+    return ms;
+}
+
+double timeNaiveStartup(const DataSet& set)
+{
+    const auto start = Clock::now();
+    auto window = std::make_unique<NaiveWindow>();
+    window->load(set.directory);
+    showAndWaitForPaint(window.get(), window->list()->viewport());
+    const double ms = msSince(start);
+    check(window->list()->count() == static_cast<int>(set.size.entries), "entries in the naive list");
+    check(window->branches()->count() == static_cast<int>(set.size.branches), "branches in the naive combo");
+    dispose(std::move(window));
+    return ms;
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The program's window in this process: opened on a data folder and shown
+// until its first paint is done, the way a start-up ends.
+
+#include "DataSet.h"
+
+#include <HQ.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+using Window = qtui::HQ;
+
+// One of the window's controls, found by its name.
+template<typename Widget> Widget* part(const QWidget& window, const char* name)
+{
+    auto* widget = window.findChild<Widget*>(QString::fromLatin1(name));
+    if (widget == nullptr)
+        throw std::runtime_error(std::string("the window has no ") + name);
+    return widget;
+}
+
+// Shows `window` and returns once `list`'s first paint is over: the whole
+// window is painted in the same pass.
+void showAndWaitForPaint(QWidget* window, QWidget* list);
+
+// Deletes the window and lets Qt finish with it.
+void dispose(std::unique_ptr<QWidget> window);
+
+// The window created, loaded, shown and painted.
+std::unique_ptr<Window> openWindow(const DataSet& set);
+
+// Milliseconds until the first paint of the window over `set`, checked for
+// what it shows.
+double timeStartup(const DataSet& set);
+// The same for NaiveWindow.
+double timeNaiveStartup(const DataSet& set);
