@@ -1,11 +1,17 @@
 #include "Startup.h"
 
+#include <DataFiles.h>
+#include <LineFile.h>
+
 #include <QApplication>
 #include <QFile>
 #include <QTimer>
 #include <QWidget>
 
+#include <exception>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -43,6 +49,15 @@ private:
 
 int main(int argc, char* argv[])
 {
+    // The data files are read while the toolkit starts: on two cores that
+    // hides most of a large log's loading. A failure here is left to the
+    // start-up proper, which reports it.
+    try {
+        const std::string directory = logbook::executableDirectory();
+        for (std::string_view name : {logbook::kEntryLogName, logbook::kBranchListName, logbook::kReasonListName})
+            logbook::ReadLinesAhead(logbook::dataFilePath(directory, name));
+    } catch (const std::exception&) {
+    }
     QApplication app(argc, argv);
     bool set = false;
     const int paintFd = qEnvironmentVariableIntValue("TOLMARIN_FIRST_PAINT_FD", &set);

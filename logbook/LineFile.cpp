@@ -5,7 +5,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <future>
+#include <mutex>
+#include <system_error>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace logbook {
 
@@ -87,7 +92,9 @@ void EnsureFile(const std::string& path, FileSystem& files)
     check(file->close(), Action::Write, path);
 }
 
-LineList ReadLines(const std::string& path, FileSystem& files)
+namespace {
+
+LineList readWhole(const std::string& path, FileSystem& files)
 {
     bool created = false;
     std::unique_ptr<File> file = openFile(files, path, Access::Read, created);
@@ -114,6 +121,56 @@ LineList ReadLines(const std::string& path, FileSystem& files)
     }
     check(file->close(), Action::Read, path);
     return LineList(std::move(bytes), size);
+}
+
+struct ReadsAhead {
+    std::mutex lock;
+    std::vector<std::pair<std::string, std::future<LineList>>> reads;
+};
+
+ReadsAhead& readsAhead()
+{
+    static ReadsAhead running;
+    return running;
+}
+
+} // namespace
+
+void ReadLinesAhead(const std::string& path)
+{
+    // The file system first: statics go in reverse order, so it outlives a
+    // read still running when the program ends.
+    FileSystem& files = platformFileSystem();
+    ReadsAhead& running = readsAhead();
+    const std::lock_guard hold(running.lock);
+    try {
+        running.reads.emplace_back(path, std::async(std::launch::async, [path, &files] { return readWhole(path, files); }));
+    } catch (const std::system_error&) {
+        // No thread to spare: ReadLines reads as usual.
+    }
+}
+
+LineList ReadLines(const std::string& path, FileSystem& files)
+{
+    std::future<LineList> early;
+    if (&files == &platformFileSystem()) {
+        ReadsAhead& running = readsAhead();
+        const std::lock_guard hold(running.lock);
+        const auto read = std::find_if(running.reads.begin(), running.reads.end(),
+                                       [&](const auto& ahead) { return ahead.first == path; });
+        if (read != running.reads.end()) {
+            early = std::move(read->second);
+            running.reads.erase(read);
+        }
+    }
+    if (early.valid()) {
+        try {
+            return early.get();
+        } catch (const std::exception&) {
+            // Read again: the failure reported is the one seen now.
+        }
+    }
+    return readWhole(path, files);
 }
 
 void AppendLine(const std::string& path, std::string_view text, FileSystem& files)

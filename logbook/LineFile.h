@@ -18,6 +18,12 @@ void EnsureFile(const std::string& path, FileSystem& files = platformFileSystem(
 // All lines of the file, each without its line end.
 LineList ReadLines(const std::string& path, FileSystem& files = platformFileSystem());
 
+// Starts reading the file on a thread of its own, so that the reading overlaps
+// what the program does meanwhile (the toolkit's own start). The next
+// ReadLines of that path on the platform's file system takes the result; if
+// this early read failed, that ReadLines reads again and reports what it finds.
+void ReadLinesAhead(const std::string& path);
+
 // Appends `text` and CR LF in one write and flushes it to stable storage
 // before returning. If the file's last line lacks a line end, that line is
 // ended first so the two records never run together (a last line ended by a

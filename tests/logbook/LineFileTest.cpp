@@ -32,6 +32,22 @@ TEST(ReadLines, ReadsToTheEndAlsoWhenTheFileGrowsMeanwhile)
     EXPECT_EQ(texts, (std::vector<std::string>{"Main", "  padded  ", longLine, "", "no end", "grown"}));
 }
 
+// A read ahead serves the next read of its own path, once; a failed one is
+// read again and reported as such.
+TEST(ReadLines, AReadAheadServesOneReadOfItsPath)
+{
+    TempDir dir;
+    dir.write("TOLM.LyS", "one\r\n");
+    ReadLinesAhead(dir.file("TOLM.LyS"));
+    EXPECT_THROW(ReadLines(dir.file("Branch.LyS")), FileError);
+    EXPECT_EQ(ReadLines(dir.file("TOLM.LyS")).size(), 1u);
+    dir.write("TOLM.LyS", "one\r\ntwo\r\n");
+    EXPECT_EQ(ReadLines(dir.file("TOLM.LyS")).size(), 2u);
+    std::filesystem::create_directory(dir.file("Reason.LyS"));
+    ReadLinesAhead(dir.file("Reason.LyS"));
+    EXPECT_THROW(ReadLines(dir.file("Reason.LyS")), FileError);
+}
+
 // The same on every platform: a folder where a data file belongs cannot be
 // opened as one, whatever the operation.
 TEST(LineFile, AFolderInADataFilesPlaceCannotBeOpened)
