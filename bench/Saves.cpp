@@ -25,7 +25,6 @@ public:
         , window_(openWindow(set))
         , logPath_(logbook::dataFilePath(set.directory, logbook::kEntryLogName))
         , logBefore_(fileSize(logPath_))
-        , tag_(std::to_string(set.size.entries) + "-" + std::to_string(set.size.branches))
     {
         window_->setErrorReporter([this](const QString& message) { errors_ << message; });
     }
@@ -37,9 +36,10 @@ public:
         const int kind = i % 4;
         const bool newBranch = kind == 1 || kind == 3;
         const bool newReason = kind == 2 || kind == 3;
-        const std::string branch = newBranch ? "NB " + std::to_string(i) + " " + tag_
+        // New texts stay within the 16 characters that Save stores.
+        const std::string branch = newBranch ? "NB " + std::to_string(i)
                                              : (i % 8 == 0 ? "HEAD OFFICE" : "Head Office");
-        const std::string reason = newReason ? "NR " + std::to_string(i) + " " + tag_ : "Audit";
+        const std::string reason = newReason ? "NR " + std::to_string(i) : "Audit";
         part<QLabel>(*window_, "Label1")->setText(QStringLiteral("07 Mar 2016"));
         part<QComboBox>(*window_, "Text1")->setEditText(QString::fromStdString(branch));
         part<QComboBox>(*window_, "Text2")->setEditText(QString::fromStdString(reason));
@@ -85,7 +85,6 @@ private:
     std::unique_ptr<Window> window_;
     std::string logPath_;
     std::size_t logBefore_;
-    std::string tag_;
     QStringList errors_;
     std::vector<double> times_;
     int newBranches_ = 0;
