@@ -69,6 +69,22 @@ TEST(LineFile, AFolderInADataFilesPlaceCannotBeOpened)
 }
 
 #ifndef _WIN32
+// A file cut short by another program after its size was taken, while the
+// Save holds the lock (advisory on POSIX; Windows' lock keeps others out):
+// nothing can be trusted about it, so nothing is written.
+TEST(AppendLine, AFileThatShrankUnderTheLockFailsTheSave)
+{
+    TempDir dir;
+    dir.write("TOLM.LyS", "an unended line");
+    FaultyFileSystem files([&](std::size_t, const Call& call) {
+        if (call.step == Step::ReadAt)
+            std::filesystem::resize_file(dir.file("TOLM.LyS"), 0);
+        return Fault{};
+    });
+    EXPECT_THROW(AppendLine(dir.file("TOLM.LyS"), "x", files), FileError);
+    EXPECT_EQ(dir.read("TOLM.LyS"), "");
+}
+
 TEST(LineFile, AFileSystemThatCannotSyncAFolderIsNoFailure)
 {
     EXPECT_EQ(platformFileSystem().syncFolder("/proc"), 0); // EINVAL there
