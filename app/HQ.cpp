@@ -1,5 +1,6 @@
 #include "HQ.h"
 #include "ClickableLabel.h"
+#include "DropDownDelegate.h"
 #include "FrameBox.h"
 #include "LineListModel.h"
 #include "ListBoxView.h"
@@ -74,6 +75,7 @@ QComboBox* editableCombo(QWidget* parent)
     combo->setDuplicatesEnabled(true);
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     combo->setModel(new LineListModel(combo));
+    combo->setItemDelegate(new DropDownDelegate(combo));
     if (auto* view = qobject_cast<QListView*>(combo->view()))
         view->setUniformItemSizes(true);
     combo->setCurrentIndex(-1);

@@ -2,31 +2,34 @@
 
 namespace qtui {
 
+namespace {
+
+QString toQString(const std::string& utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+
+} // namespace
+
 int LineListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(loaded_.size() + added_.size());
+    return parent.isValid() ? 0 : static_cast<int>(items_.size());
 }
 
 QVariant LineListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    if (role == Qt::DisplayRole || role == Qt::EditRole || role == Qt::AccessibleTextRole)
-        return QString::fromStdString(text(index.row()));
+    const auto row = static_cast<std::size_t>(index.row());
+    if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+        return toQString(items_.shown(row));
+    if (role == Qt::EditRole)
+        return toQString(items_.chosen(row));
     return {};
-}
-
-std::string LineListModel::text(int row) const
-{
-    const auto index = static_cast<std::size_t>(row);
-    return index < loaded_.size() ? loaded_.textAt(index) : added_[index - loaded_.size()];
 }
 
 void LineListModel::append(const std::string& text)
 {
     const int row = rowCount();
     beginInsertRows({}, row, row);
-    added_.push_back(text);
+    items_.append(text);
     endInsertRows();
 }
 
@@ -34,23 +37,16 @@ void LineListModel::appendLines(logbook::LineList lines)
 {
     if (lines.empty())
         return;
-    if (rowCount() > 0) {
-        // Not the start-up case: keep it simple.
-        for (std::size_t i = 0; i < lines.size(); ++i)
-            append(lines.textAt(i));
-        return;
-    }
-    const int count = static_cast<int>(lines.size());
-    beginInsertRows({}, 0, count - 1);
-    loaded_ = std::move(lines);
+    const int first = rowCount();
+    beginInsertRows({}, first, first + static_cast<int>(lines.size()) - 1);
+    items_.appendLines(std::move(lines));
     endInsertRows();
 }
 
 void LineListModel::clear()
 {
     beginResetModel();
-    loaded_ = {};
-    added_.clear();
+    items_.clear();
     endResetModel();
 }
 

@@ -1,17 +1,16 @@
 #pragma once
 
-#include <LineList.h>
+#include <ListItems.h>
 
 #include <QAbstractListModel>
 
 #include <string>
-#include <vector>
 
 namespace qtui {
 
-// The items of a list box or combo box. Lines loaded from a file stay in the
-// file's own bytes and are decoded only when a row is shown, so a log of a
-// million entries costs little more memory than the file itself.
+// The items of a list box or combo box as a Qt model. A row's display text
+// is the bounded text its row shows, so no view ever lays out a whole long
+// line; a combo box's field takes the chosen text (see ShownText.h).
 class LineListModel : public QAbstractListModel {
     Q_OBJECT
 
@@ -21,14 +20,14 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
-    std::string text(int row) const;
+    const entry::ListItems& items() const { return items_; }
+    std::string text(int row) const { return items_.text(static_cast<std::size_t>(row)); }
     void append(const std::string& text);
     void appendLines(logbook::LineList lines);
     void clear();
 
 private:
-    logbook::LineList loaded_;
-    std::vector<std::string> added_;
+    entry::ListItems items_;
 };
 
 } // namespace qtui

@@ -1,10 +1,13 @@
 #include "ListBoxView.h"
 #include "LineListModel.h"
 
+#include <ShownText.h>
+
 #include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QtMath>
 
 #include <algorithm>
 
@@ -61,17 +64,22 @@ int ListBoxView::rowCount() const { return model() ? model()->rowCount(rootIndex
 QSize ListBoxView::itemSize() const
 {
     if (!itemSize_.isValid() && rowCount() > 0) {
+        // A one-character row measured by the style gives the height and
+        // the margins; the widest row adds its other cells.
         QStyleOptionViewItem option;
         initViewItemOption(&option);
-        const QModelIndex first = model()->index(0, modelColumn(), rootIndex());
-        itemSize_ = itemDelegateForIndex(first)->sizeHint(option, first);
-        // An empty first line must still give rows a height.
-        itemSize_.setHeight(std::max(itemSize_.height(), fontMetrics().height()));
+        option.features |= QStyleOptionViewItem::HasDisplay;
+        option.text = QStringLiteral("M");
+        const QSize one = style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this);
+        const auto cells = static_cast<qreal>(std::max<std::size_t>(model_->items().widestCells(), 1));
+        itemSize_ = QSize(one.width() + qCeil((cells - 1) * cellWidth()), std::max(one.height(), fontMetrics().height()));
     }
     return itemSize_;
 }
 
 int ListBoxView::itemHeight() const { return std::max(1, itemSize().height()); }
+
+qreal ListBoxView::cellWidth() const { return std::max<qreal>(1, QFontMetricsF(font()).horizontalAdvance(QLatin1Char('M'))); }
 
 int ListBoxView::firstVisibleRow() const { return verticalScrollBar()->value(); }
 
@@ -239,8 +247,8 @@ void ListBoxView::reset()
 
 void ListBoxView::rowsInserted(const QModelIndex& parent, int start, int end)
 {
-    if (parent == rootIndex() && start == 0)
-        itemSize_ = QSize();
+    if (parent == rootIndex())
+        itemSize_ = QSize(); // a new row may be the widest
     // Not QListView's: it would lay out every row again. Scroll bars are
     // updated soon after, once for any number of appends.
     QAbstractItemView::rowsInserted(parent, start, end);
@@ -249,7 +257,7 @@ void ListBoxView::rowsInserted(const QModelIndex& parent, int start, int end)
 
 void ListBoxView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles)
 {
-    if (topLeft.parent() == rootIndex() && topLeft.row() == 0) {
+    if (topLeft.parent() == rootIndex()) {
         itemSize_ = QSize();
         scheduleDelayedItemsLayout();
     }
@@ -292,6 +300,9 @@ void ListBoxView::paintEvent(QPaintEvent* event)
         return;
     QStyleOptionViewItem option;
     initViewItemOption(&option);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    option.textElideMode = Qt::ElideNone; // a long row scrolls, it is not cut short
     const QStyle::State state = option.state;
     const bool enabled = state & QStyle::State_Enabled;
     const QModelIndex current = currentIndex();
@@ -300,11 +311,22 @@ void ListBoxView::paintEvent(QPaintEvent* event)
     const QRect area = event->rect();
     const int first = firstVisibleRow() + std::max(0, area.top()) / itemHeight();
     const int last = std::min(rows - 1, firstVisibleRow() + area.bottom() / itemHeight());
+    const qreal cell = cellWidth();
+    const int scrolled = isRightToLeft() ? 0 : horizontalScrollBar()->value();
+    const auto scrolledCells = static_cast<std::size_t>(scrolled / cell);
+    const auto visibleCells = static_cast<std::size_t>(viewport()->width() / cell) + 1;
 
     QPainter painter(viewport());
     for (int row = first; row <= last; ++row) {
         const QModelIndex index = model()->index(row, modelColumn(), rootIndex());
+        // Only the characters in view are laid out, drawn as many cells
+        // into the row as come before them.
+        const std::string shown = model_->items().shown(static_cast<std::size_t>(row));
+        const entry::RowSlice slice = entry::visibleSlice(shown, scrolledCells, visibleCells);
+        option.text = QString::fromUtf8(slice.text.data(), static_cast<qsizetype>(slice.text.size()));
+        option.index = index;
         option.rect = rowRect(row);
+        option.rect.setLeft(option.rect.left() + qRound(static_cast<qreal>(slice.first) * cell));
         option.state = state;
         if (selectionModel()->isSelected(index))
             option.state |= QStyle::State_Selected;
@@ -316,7 +338,7 @@ void ListBoxView::paintEvent(QPaintEvent* event)
         if (focus && index == current)
             option.state |= QStyle::State_HasFocus;
         option.state.setFlag(QStyle::State_MouseOver, underMouse() && index == hover);
-        itemDelegateForIndex(index)->paint(&painter, option, index);
+        style()->drawControl(QStyle::CE_ItemViewItem, &option, &painter, this);
     }
 }
 

@@ -13,10 +13,12 @@ class LineListModel;
 // A single-selection list box whose user selections, by mouse or keyboard,
 // are reported; refilling it from code never counts as a selection.
 //
-// Every row has the height of the first, so the view places rows by
+// Every row has one height, from the font, so the view places rows by
 // arithmetic: QListView's own layout keeps a position per row and redoes it
 // for the whole list on every append, which a log of a million lines cannot
 // afford at start-up or on each Save. Rows scroll whole, as in a list box.
+// A row draws only the characters that can be seen (ShownText.h), so a row
+// costs the same whatever the length of its line.
 class ListBoxView : public QListView {
     Q_OBJECT
 
@@ -61,9 +63,12 @@ protected:
 
 private:
     int rowCount() const;
-    // The size of every row, taken from the first; empty without rows.
+    // The size of every row: the height of a line of text in the font, the
+    // width of the widest row; empty without rows.
     QSize itemSize() const;
     int itemHeight() const;
+    // The width of one character cell; the list's font is fixed-pitch.
+    qreal cellWidth() const;
     int firstVisibleRow() const;
     // Rows that fit in the viewport whole (at least one).
     int fullyVisibleRows() const;

@@ -4,6 +4,7 @@
 #include <DataFiles.h>
 #include <Examples.h>
 #include <FaultyFileSystem.h>
+#include <ShownText.h>
 #include <Startup.h>
 
 #include <QLabel>
@@ -145,6 +146,39 @@ TEST_F(WindowTest, AFailureNoHandlerExpectsIsShownAndEndsTheProgram)
     const std::size_t calls = files.calls.size(); // no handler runs any more
     messageBoxDuring([this] { save(); });
     EXPECT_EQ(files.calls.size(), calls);
+}
+
+// Lines from another program, made here: the row of a 200 MB line shows its
+// start just as the row of its first 100 characters does.
+TEST_F(WindowTest, AHugeLineShowsItsStartLikeAShortOne)
+{
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "200 MB lines are too slow under AddressSanitizer";
+#endif
+    std::string line = "The start of a line from another program. ";
+    line.resize(200'000'000, '#');
+    const std::string start = line.substr(0, 100) + "\r\n";
+    dir.write("TOLM.LyS", start + line); // no line end
+    dir.write("Branch.LyS", start + line + "\r\n" + start); // the first row of a drop-down list is highlighted
+    dir.write("Reason.LyS", start + line.substr(0, 1'000'000) + "\r\n" + start);
+    open();
+    const auto row = [](QAbstractItemView* view, int i) {
+        return view->viewport()->grab(view->visualRect(view->model()->index(i, 0))).toImage();
+    };
+    QAbstractItemView* entries = list("MLyS");
+    EXPECT_EQ(row(entries, 1), row(entries, 0));
+    for (const char* name : {"Text1", "Text2"}) { // the drop-down lists
+        combo(name)->showPopup();
+        EXPECT_EQ(row(combo(name)->view(), 1), row(combo(name)->view(), 2)) << name;
+        combo(name)->hidePopup();
+    }
+    EXPECT_TRUE(drawsColour(entries->viewport(), {0, 128, 0}));
+    QScrollBar* bar = entries->horizontalScrollBar(); // the end of what a row shows is drawn too
+    EXPECT_GE(bar->maximum() + entries->viewport()->width(),
+              int(entry::kShownCharacters) * entries->fontMetrics().horizontalAdvance('#'));
+    bar->setValue(bar->maximum());
+    EXPECT_TRUE(drawsColour(entries->viewport(), {0, 128, 0}));
+    EXPECT_EQ(combo("Text1")->itemText(1), QString::fromStdString(line.substr(0, entry::kShownCharacters))); // chosen
 }
 
 // Past 65,535 items: the models over the file's bytes, the view placing rows by arithmetic.
