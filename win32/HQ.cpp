@@ -66,8 +66,10 @@ ControlClass classOf(Control id)
     if (design.takesFocus)
         common |= WS_TABSTOP;
     switch (design.kind) {
-    case ControlKind::ListBox: // LBS_NOTIFY for the user's selections
-        return {L"LISTBOX", common | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE};
+    case ControlKind::ListBox: // LBS_NOTIFY for the user's selections; rows drawn by Win32ListBox
+        return {L"LISTBOX",
+                common | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
+                WS_EX_CLIENTEDGE};
     case ControlKind::Label: {
         // SS_NOTIFY: clicks arrive as STN_CLICKED. The date label, the one
         // that is clicked, looks pressed in.
@@ -80,8 +82,9 @@ ControlClass classOf(Control id)
         return {L"BUTTON", common | BS_OWNERDRAW, 0};
     case ControlKind::Frame:
         return {L"BUTTON", common | WS_CLIPCHILDREN | BS_GROUPBOX, WS_EX_CONTROLPARENT};
-    case ControlKind::ComboBox:
-        return {L"COMBOBOX", common | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0};
+    case ControlKind::ComboBox: // rows drawn by Win32ComboBox
+        return {L"COMBOBOX", common | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+                0};
     }
     return {};
 }
@@ -382,6 +385,31 @@ void HQ::drawButton(const DRAWITEMSTRUCT& item)
     }
 }
 
+void HQ::drawRow(const DRAWITEMSTRUCT& item)
+{
+    onColor(item.hDC, item.hwndItem); // the control's own colours
+    if (item.itemState & ODS_SELECTED) {
+        ::SetTextColor(item.hDC, ::GetSysColor(COLOR_HIGHLIGHTTEXT));
+        ::SetBkColor(item.hDC, ::GetSysColor(COLOR_HIGHLIGHT));
+    }
+    switch (static_cast<Control>(static_cast<int>(item.CtlID) - kFirstControlId)) {
+    case Control::MLyS:
+        mlys_.drawRow(item);
+        break;
+    case Control::CLyS:
+        clys_.drawRow(item);
+        break;
+    case Control::Text1:
+        text1_.drawRow(item);
+        break;
+    case Control::Text2:
+        text2_.drawRow(item);
+        break;
+    default:
+        break;
+    }
+}
+
 void HQ::paintFrame(HWND frame)
 {
     PAINTSTRUCT paint;
@@ -499,9 +527,14 @@ LRESULT HQ::handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (LRESULT painted = onColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
             return painted;
         break;
-    case WM_DRAWITEM:
-        drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item.CtlType == ODT_BUTTON)
+            drawButton(item);
+        else
+            drawRow(item);
         return TRUE;
+    }
     case WM_ACTIVATE:
         // Keep the focus where it was when the window is left and re-entered.
         if (LOWORD(wParam) == WA_INACTIVE) {

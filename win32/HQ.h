@@ -55,6 +55,8 @@ private:
     void onCommand(entry::Control id, int code);
     LRESULT onColor(HDC dc, HWND control);
     void drawButton(const DRAWITEMSTRUCT& item);
+    // A row of a list box or of a combo box's list.
+    void drawRow(const DRAWITEMSTRUCT& item);
     void paintFrame(HWND frame);
     // Runs a handler; anything it throws is reported and ends the program.
     template <typename Handler>

@@ -2,22 +2,75 @@
 #include "WideText.h"
 
 #include <FormLayout.h>
+#include <ShownText.h>
+
+#include <algorithm>
+#include <new>
 
 namespace win32ui {
 
 namespace {
 
+// An item added to the control, or std::bad_alloc when the control has no
+// room for it: the caller then says so instead of losing track of the rows.
+void addToControl(HWND control, UINT add, const std::string& chosen)
+{
+    const LRESULT result = ::SendMessageW(control, add, 0, reinterpret_cast<LPARAM>(toWide(chosen).c_str()));
+    if (result < 0) // LB_ERR, LB_ERRSPACE, CB_ERR, CB_ERRSPACE
+        throw std::bad_alloc();
+}
+
 // Adds many items with the drawing switched off and the storage reserved
 // once: a large entry log loads in one go rather than line by line on screen.
-template <typename Add>
-void addInBulk(HWND control, UINT initStorage, const logbook::LineList& lines, Add add)
+void addInBulk(HWND control, UINT initStorage, UINT add, entry::ListItems& items, logbook::LineList lines)
 {
+    const std::size_t first = items.size();
+    const std::size_t count = lines.size();
+    const std::size_t storage = std::min(lines.byteSize(), count * (entry::kShownCharacters + 1));
+    items.appendLines(std::move(lines));
     ::SendMessageW(control, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageW(control, initStorage, lines.size(), lines.byteSize() * sizeof(wchar_t));
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        add(toWide(lines.textAt(i)));
+    ::SendMessageW(control, initStorage, count, storage * sizeof(wchar_t));
+    for (std::size_t i = first; i < first + count; ++i)
+        addToControl(control, add, items.chosen(i));
     ::SendMessageW(control, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(control, nullptr, TRUE);
+}
+
+// The text height and character width of the control's font.
+TEXTMETRICW fontMetrics(HWND control)
+{
+    TEXTMETRICW metrics{};
+    HDC dc = ::GetDC(control);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    ::GetTextMetricsW(dc, &metrics);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+    return metrics;
+}
+
+// A row as entry/ShownText.h has it: the characters that can be seen, each
+// cell as wide as `cellWidth`, drawn where they stand in the whole row.
+void drawShownRow(const DRAWITEMSTRUCT& item, const entry::ListItems& items, int cellWidth, std::size_t visibleCells)
+{
+    const RECT& rect = item.rcItem;
+    std::wstring text;
+    std::size_t first = 0;
+    if (item.itemID < items.size()) { // -1 in an empty list that has the focus
+        const std::string shown = items.shown(item.itemID);
+        // A list scrolled to the right moves the rows' rectangle left, or the
+        // DC's origin right (Wine): either way this much of the row is out of view.
+        POINT origin{};
+        ::GetWindowOrgEx(item.hDC, &origin);
+        const auto scrolledCells = static_cast<std::size_t>(std::max(0L, origin.x - rect.left) / cellWidth);
+        const entry::RowSlice slice = entry::visibleSlice(shown, scrolledCells, visibleCells);
+        text = toWide(slice.text);
+        first = slice.first;
+    }
+    // One pixel in, as the system's own list boxes draw.
+    ::ExtTextOutW(item.hDC, rect.left + 1 + static_cast<int>(first) * cellWidth, rect.top, ETO_OPAQUE | ETO_CLIPPED,
+                  &rect, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+    if (item.itemState & ODS_FOCUS)
+        ::DrawFocusRect(item.hDC, &rect);
 }
 
 } // namespace
@@ -29,36 +82,77 @@ std::wstring windowText(HWND window)
     return text;
 }
 
-void Win32ListBox::clear() { ::SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0); }
+void Win32ListBox::attach(HWND list)
+{
+    hwnd_ = list;
+    const TEXTMETRICW metrics = fontMetrics(list);
+    cellWidth_ = std::max(1, static_cast<int>(metrics.tmAveCharWidth)); // the entry list's font is fixed-pitch
+    ::SendMessageW(list, LB_SETITEMHEIGHT, 0, metrics.tmHeight);
+}
+
+void Win32ListBox::clear()
+{
+    ::SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
+    items_.clear();
+    fitWidth();
+}
 
 void Win32ListBox::addItem(const std::string& text)
 {
+    items_.append(text);
     // LB_ADDSTRING neither selects the item nor scrolls to it.
-    ::SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(text).c_str()));
+    try {
+        addToControl(hwnd_, LB_ADDSTRING, items_.chosen(items_.size() - 1));
+    } catch (...) {
+        items_.removeLast();
+        throw;
+    }
+    fitWidth();
 }
 
 void Win32ListBox::addItems(logbook::LineList lines)
 {
-    addInBulk(hwnd_, LB_INITSTORAGE, lines, [this](const std::wstring& item) {
-        ::SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-    });
+    addInBulk(hwnd_, LB_INITSTORAGE, LB_ADDSTRING, items_, std::move(lines));
+    fitWidth();
+}
+
+void Win32ListBox::fitWidth()
+{
+    const auto cells = static_cast<int>(items_.widestCells());
+    ::SendMessageW(hwnd_, LB_SETHORIZONTALEXTENT, cells == 0 ? 0 : cells * cellWidth_ + 2, 0);
+}
+
+void Win32ListBox::drawRow(const DRAWITEMSTRUCT& item) const
+{
+    RECT client;
+    ::GetClientRect(hwnd_, &client);
+    drawShownRow(item, items_, cellWidth_, static_cast<std::size_t>(client.right / cellWidth_ + 1));
 }
 
 std::string Win32ListBox::selectedText() const
 {
-    LRESULT index = ::SendMessageW(hwnd_, LB_GETCURSEL, 0, 0);
-    if (index == LB_ERR)
+    const LRESULT index = ::SendMessageW(hwnd_, LB_GETCURSEL, 0, 0);
+    if (index < 0 || static_cast<std::size_t>(index) >= items_.size())
         return {};
-    LRESULT length = ::SendMessageW(hwnd_, LB_GETTEXTLEN, index, 0);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    length = ::SendMessageW(hwnd_, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(length));
-    return toUtf8(text);
+    return items_.text(static_cast<std::size_t>(index));
 }
 
 void Win32ListBox::setVisible(bool visible) { ::ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE); }
 
 bool Win32ListBox::hasFocus() const { return ::GetFocus() == hwnd_; }
+
+void Win32ComboBox::attach(HWND combo)
+{
+    hwnd_ = combo;
+    ::SendMessageW(combo, CB_SETITEMHEIGHT, 0, fontMetrics(combo).tmHeight);
+}
+
+void Win32ComboBox::drawRow(const DRAWITEMSTRUCT& item) const
+{
+    // No character is narrower than a pixel: a row never shows more
+    // characters than it is pixels wide.
+    drawShownRow(item, items_, 1, static_cast<std::size_t>(item.rcItem.right - item.rcItem.left));
+}
 
 std::string Win32ComboBox::editText() const { return toUtf8(windowText(hwnd_)); }
 
@@ -69,32 +163,23 @@ void Win32ComboBox::setEditText(const std::string& text)
 
 void Win32ComboBox::addItem(const std::string& text)
 {
-    ::SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(text).c_str()));
+    items_.append(text);
+    try {
+        addToControl(hwnd_, CB_ADDSTRING, items_.chosen(items_.size() - 1));
+    } catch (...) {
+        items_.removeLast();
+        throw;
+    }
 }
 
 void Win32ComboBox::addItems(logbook::LineList lines)
 {
-    addInBulk(hwnd_, CB_INITSTORAGE, lines, [this](const std::wstring& item) {
-        ::SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-    });
+    addInBulk(hwnd_, CB_INITSTORAGE, CB_ADDSTRING, items_, std::move(lines));
 }
 
-std::size_t Win32ComboBox::count() const
-{
-    LRESULT count = ::SendMessageW(hwnd_, CB_GETCOUNT, 0, 0);
-    return count < 0 ? 0 : static_cast<std::size_t>(count);
-}
+std::size_t Win32ComboBox::count() const { return items_.size(); }
 
-std::string Win32ComboBox::itemText(std::size_t index) const
-{
-    LRESULT length = ::SendMessageW(hwnd_, CB_GETLBTEXTLEN, index, 0);
-    if (length == CB_ERR)
-        return {};
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    length = ::SendMessageW(hwnd_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(length == CB_ERR ? 0 : static_cast<std::size_t>(length));
-    return toUtf8(text);
-}
+std::string Win32ComboBox::itemText(std::size_t index) const { return index < items_.size() ? items_.text(index) : ""; }
 
 void Win32ComboBox::setFocus() { ::SetFocus(hwnd_); } // the combo box hands it to its edit field
 

@@ -2,17 +2,24 @@
 // The control operations of entry/Controls.h on real Win32 controls.
 
 #include <Controls.h>
+#include <ListItems.h>
 
 #include <functional>
 #include <windows.h>
 
 namespace win32ui {
 
-// A single-selection list box (LISTBOX class).
+// A single-selection list box (LISTBOX class), owner-drawn with rows of one
+// height. It keeps its items (ListItems) and draws each row from them: only
+// the characters in view, every NUL as a visible character. The control
+// itself holds each item's chosen text, for the keyboard's search.
 class Win32ListBox : public entry::ListBox {
 public:
     explicit Win32ListBox(HWND list = nullptr) : hwnd_(list) {}
-    void attach(HWND list) { hwnd_ = list; }
+    // Takes the control once its font is set.
+    void attach(HWND list);
+    // Draws a row (WM_DRAWITEM), in the colours set in its DC.
+    void drawRow(const DRAWITEMSTRUCT& item) const;
 
     void clear() override;
     void addItem(const std::string& text) override;
@@ -22,14 +29,22 @@ public:
     bool hasFocus() const override;
 
 private:
+    // The horizontal scroll range follows the widest row.
+    void fitWidth();
+
     HWND hwnd_;
+    entry::ListItems items_;
+    int cellWidth_ = 1;
 };
 
-// An editable drop-down combo box (COMBOBOX class, CBS_DROPDOWN).
+// An editable drop-down combo box (COMBOBOX class, CBS_DROPDOWN), its list
+// owner-drawn like Win32ListBox. The control holds each item's chosen text,
+// which a choice puts into the field; the whole items are kept here.
 class Win32ComboBox : public entry::ComboBox {
 public:
     explicit Win32ComboBox(HWND combo = nullptr) : hwnd_(combo) {}
-    void attach(HWND combo) { hwnd_ = combo; }
+    void attach(HWND combo);
+    void drawRow(const DRAWITEMSTRUCT& item) const;
 
     std::string editText() const override;
     void setEditText(const std::string& text) override;
@@ -41,6 +56,7 @@ public:
 
 private:
     HWND hwnd_;
+    entry::ListItems items_;
 };
 
 // A static control used as a label.

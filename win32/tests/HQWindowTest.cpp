@@ -169,3 +169,31 @@ TEST_F(Window, APressBeganBeforeARefillPicksNothingFromTheNewItems)
     click("CLyS"); // the next press picks as usual
     EXPECT_EQ(state(), "5 items, selected -1, DATE");
 }
+
+// Rows are drawn by the rule both front ends share: a NUL is a visible
+// character that ends nothing, and a 50 MB line looks like its start.
+TEST_F(Window, RowsShowANulAndTheStartOfAHugeLine)
+{
+    std::string huge = "The start of a line from another program. ";
+    huge.resize(50'000'000, '#');
+    dir.write("TOLM.LyS", std::string("focus\r\nab\0cd\r\nabXcd\r\nab cd\r\n", 28) + huge.substr(0, 100) + "\r\n" + huge);
+    open();
+    HWND list = c("MLyS");
+    const int height = static_cast<int>(::SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+    HDC dc = ::GetDC(list);
+    ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(list, WM_GETFONT, 0, 0)));
+    TEXTMETRICW font{};
+    ::GetTextMetricsW(dc, &font);
+    const auto cells = [&](int row, int first, int last) { // the pixels of those character cells
+        std::vector<COLORREF> pixels;
+        for (int y = row * height; y < (row + 1) * height; ++y) {
+            for (int x = 1 + first * font.tmAveCharWidth; x < 1 + last * font.tmAveCharWidth; ++x)
+                pixels.push_back(::GetPixel(dc, x, y));
+        }
+        return pixels;
+    };
+    EXPECT_EQ(cells(1, 3, 5), cells(2, 3, 5)); // "cd" in its place
+    EXPECT_NE(cells(1, 2, 3), cells(3, 2, 3)); // not a blank
+    EXPECT_EQ(cells(4, 0, 80), cells(5, 0, 80));
+    ::ReleaseDC(list, dc);
+}
