@@ -8,6 +8,7 @@
 #include <Text.h>
 
 #include <array>
+#include <new>
 
 namespace entry {
 
@@ -56,12 +57,17 @@ void HQForm::Form_Load()
     knownBranches_ = {};
     knownReasons_ = {};
     // One file at a time: each is read whole and closed before the next.
-    logbook::EnsureFile(entryLogPath_, files_);
-    c_.MLyS.addItems(logbook::ReadLines(entryLogPath_, files_));
-    logbook::EnsureFile(branchListPath_, files_);
-    c_.Text1.addItems(logbook::ReadLines(branchListPath_, files_));
-    logbook::EnsureFile(reasonListPath_, files_);
-    c_.Text2.addItems(logbook::ReadLines(reasonListPath_, files_));
+    auto load = [this](const std::string& path, auto& control) {
+        logbook::EnsureFile(path, files_);
+        try {
+            control.addItems(logbook::ReadLines(path, files_));
+        } catch (const std::bad_alloc&) {
+            throw logbook::FileError(logbook::FileError::Action::Read, path, "There is not enough memory to load it");
+        }
+    };
+    load(entryLogPath_, c_.MLyS);
+    load(branchListPath_, c_.Text1);
+    load(reasonListPath_, c_.Text2);
 }
 
 void HQForm::Label1_Click()
@@ -121,6 +127,24 @@ void HQForm::capField(ComboBox& field)
 
 void HQForm::Command1_Click()
 {
+    bool stored = false;
+    try {
+        save(stored);
+    } catch (const std::bad_alloc&) {
+        // Huge lists can use up the memory (the known-text index, a new
+        // item). An entry already stored stays so, and its inputs go.
+        if (stored) {
+            c_.Label1.setCaption(std::string(kNoDateCaption));
+            c_.Text1.setEditText("");
+            c_.Text2.setEditText("");
+        }
+        c_.platform.showError(stored ? "The entry was saved, but there was not enough memory left to update the lists."
+                                     : "The entry was not saved: there is not enough memory.");
+    }
+}
+
+void HQForm::save(bool& stored)
+{
     const std::string date = c_.Label1.caption();
     const std::string branch = fieldText(c_.Text1.editText());
     const std::string reason = fieldText(c_.Text2.editText());
@@ -141,6 +165,7 @@ void HQForm::Command1_Click()
         c_.platform.showError(std::string("The entry was not saved.\n\n") + error.what());
         return;
     }
+    stored = true;
     c_.MLyS.addItem(entryLine);
 
     std::string problems = learn(c_.Text1, knownBranches_, branchListPath_, "branch", branch);

@@ -32,7 +32,8 @@ public:
            logbook::FileSystem& files = logbook::platformFileSystem());
 
     // Creates missing data files and fills MLyS, Text1 and Text2 from them.
-    // Throws logbook::FileError; the caller reports it and ends the program.
+    // Throws logbook::FileError, also for a file too large for the memory;
+    // the caller reports it and ends the program.
     void Form_Load();
 
     void Label1_Click();
@@ -53,6 +54,8 @@ private:
         bool built = false;
     };
 
+    // Save's work; `stored` turns true once the entry line is in the log.
+    void save(bool& stored);
     void capField(ComboBox& field);
     bool isKnown(ComboBox& field, KnownTexts& known, const std::string& upper);
     // Adds a new branch or reason to its list file and combo box; returns a

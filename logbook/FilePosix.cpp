@@ -152,6 +152,15 @@ public:
 
 } // namespace
 
+std::uint64_t memoryForFiles()
+{
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return UINT64_MAX; // unknown: only the row limit applies
+    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize) / 8;
+}
+
 FileSystem& platformFileSystem()
 {
     static PosixFileSystem files;

@@ -54,6 +54,10 @@ public:
 // The operating system's own files.
 FileSystem& platformFileSystem();
 
+// The memory a loaded data file may take: a share of the physical memory,
+// and on Windows of what the process can address (see the README).
+std::uint64_t memoryForFiles();
+
 // The system's codes for the failures the shared code tells apart: a write
 // that takes no byte, a file that shrank under the append lock, and a lock
 // that another program holds.

@@ -167,6 +167,17 @@ public:
 
 } // namespace
 
+std::uint64_t memoryForFiles()
+{
+    MEMORYSTATUSEX memory{};
+    memory.dwLength = sizeof memory;
+    if (!::GlobalMemoryStatusEx(&memory))
+        return UINT64_MAX; // unknown: only the row limit applies
+    // The lists keep a UTF-16 copy of each line beside the file's bytes,
+    // and a 32-bit process's address space is small and gets cut up.
+    return std::min(memory.ullTotalPhys, memory.ullTotalVirtual) / 8;
+}
+
 FileSystem& platformFileSystem()
 {
     static Win32FileSystem files;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <future>
 #include <mutex>
 #include <system_error>
@@ -81,7 +82,25 @@ bool lockForAppend(File& file, const std::string& path)
     }
 }
 
+// "5.0 GB", "250 MB": sizes as a file manager shows them.
+std::string sizeText(std::uint64_t bytes)
+{
+    char text[32];
+    if (bytes >= 1'000'000'000)
+        std::snprintf(text, sizeof text, "%.1f GB", static_cast<double>(bytes) / 1e9);
+    else
+        std::snprintf(text, sizeof text, "%llu MB", static_cast<unsigned long long>((bytes + 500'000) / 1'000'000));
+    return text;
+}
+
 } // namespace
+
+std::uint64_t largestLoadableFile()
+{
+    // Both toolkits number rows with signed 32-bit integers, and a file of
+    // N bytes can hold N lines.
+    return std::min<std::uint64_t>(memoryForFiles(), INT32_MAX);
+}
 
 void EnsureFile(const std::string& path, FileSystem& files)
 {
@@ -100,6 +119,10 @@ LineList readWhole(const std::string& path, FileSystem& files)
     std::unique_ptr<File> file = openFile(files, path, Access::Read, created);
     std::uint64_t sizeNow = 0;
     check(file->size(sizeNow), Action::Read, path);
+    if (sizeNow > largestLoadableFile())
+        throw FileError(Action::Read, path,
+                        "It is too large to load (" + sizeText(sizeNow) + "); this computer loads files of up to "
+                            + sizeText(largestLoadableFile()));
     // The file may grow while we read (another instance saving); read to its
     // end whatever size we were told.
     std::size_t capacity = static_cast<std::size_t>(sizeNow) + 1;

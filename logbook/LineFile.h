@@ -6,6 +6,7 @@
 #include "FileSystem.h"
 #include "LineList.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -15,7 +16,11 @@ namespace logbook {
 // Opens it for appending, so a file that may not be written fails here.
 void EnsureFile(const std::string& path, FileSystem& files = platformFileSystem());
 
-// All lines of the file, each without its line end.
+// The largest file ReadLines takes.
+std::uint64_t largestLoadableFile();
+
+// All lines of the file, each without its line end. A file larger than
+// largestLoadableFile() is refused before any of it is read.
 LineList ReadLines(const std::string& path, FileSystem& files = platformFileSystem());
 
 // Starts reading the file on a thread of its own, so that the reading overlaps

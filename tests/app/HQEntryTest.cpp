@@ -120,6 +120,12 @@ TEST_F(WindowTest, FailuresAreShownInAMessageBox)
     EXPECT_EQ(status, 1);
     EXPECT_EQ(message, "Tolmarin cannot start.\n\nCannot open file " + QString::fromStdString(dir.file("TOLM.LyS"))
                            + ":\nIs a directory.");
+    std::filesystem::remove(dir.path() / "TOLM.LyS");
+    dir.write("TOLM.LyS", "");
+    std::filesystem::resize_file(dir.path() / "TOLM.LyS", 5'000'000'000); // sparse: refused before it is read
+    message = messageBoxDuring([&] { status = qtui::runTolmarin(*qApp, dir.str()); });
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(message.contains(QString::fromStdString(dir.file("TOLM.LyS")) + ":\nIt is too large to load (5.0 GB)"));
     int windows = 0;
     for (QWidget* top : QApplication::topLevelWidgets())
         windows += qobject_cast<qtui::HQ*>(top) != nullptr;
@@ -129,11 +135,12 @@ TEST_F(WindowTest, FailuresAreShownInAMessageBox)
 TEST_F(WindowTest, AFailureNoHandlerExpectsIsShownAndEndsTheProgram)
 {
     using namespace testing_support;
-    Step fails = Step::Open; // at start-up, then at Save
-    FaultyFileSystem files([&](std::size_t, const Call& c) { return c.step == fails ? throw std::bad_alloc() : Fault{}; });
+    Step fails = Step::Open; // at start-up, then at Save; memory running out is foreseen: Save says so
+    const std::runtime_error unforeseen("A failure nobody foresaw");
+    FaultyFileSystem files([&](std::size_t, const Call& c) { return c.step == fails ? throw unforeseen : Fault{}; });
     int status = 0; // at start-up as for a file that fails: no window, status 1
     EXPECT_EQ(messageBoxDuring([&] { status = qtui::runTolmarin(*qApp, dir.str(), files); }),
-              "Tolmarin cannot start.\n\nstd::bad_alloc");
+              "Tolmarin cannot start.\n\nA failure nobody foresaw");
     EXPECT_EQ(status, 1);
     fails = Step::Append;
     open(true, files);
@@ -141,7 +148,7 @@ TEST_F(WindowTest, AFailureNoHandlerExpectsIsShownAndEndsTheProgram)
     type("Text1", "Main");
     type("Text2", "Audit");
     EXPECT_EQ(messageBoxDuring([this] { save(); }), "Tolmarin must close after an unexpected error. The entries saved "
-                                                    "so far are kept.\n\nstd::bad_alloc");
+                                                    "so far are kept.\n\nA failure nobody foresaw");
     EXPECT_TRUE(w->isHidden());
     const std::size_t calls = files.calls.size(); // no handler runs any more
     messageBoxDuring([this] { save(); });
