@@ -173,6 +173,7 @@ TEST_F(WindowTest, AHugeLineShowsItsStartLikeAShortOne)
         return view->viewport()->grab(view->visualRect(view->model()->index(i, 0))).toImage();
     };
     QAbstractItemView* entries = list("MLyS");
+    EXPECT_EQ(entries->model()->index(1, 0).data().toString().size(), entry::kShownCharacters + 1); // what views lay out
     EXPECT_EQ(row(entries, 1), row(entries, 0));
     for (const char* name : {"Text1", "Text2"}) { // the drop-down lists
         combo(name)->showPopup();
