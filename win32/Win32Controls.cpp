@@ -20,6 +20,18 @@ void addToControl(HWND control, UINT add, const std::string& chosen)
         throw std::bad_alloc();
 }
 
+// Adds one item to both the kept items and the control, or to neither.
+void addOne(HWND control, UINT add, entry::ListItems& items, const std::string& text)
+{
+    items.append(text);
+    try {
+        addToControl(control, add, items.chosen(items.size() - 1));
+    } catch (...) {
+        items.removeLast();
+        throw;
+    }
+}
+
 // Adds many items with the drawing switched off and the storage reserved
 // once: a large entry log loads in one go rather than line by line on screen.
 void addInBulk(HWND control, UINT initStorage, UINT add, entry::ListItems& items, logbook::LineList lines)
@@ -99,14 +111,8 @@ void Win32ListBox::clear()
 
 void Win32ListBox::addItem(const std::string& text)
 {
-    items_.append(text);
     // LB_ADDSTRING neither selects the item nor scrolls to it.
-    try {
-        addToControl(hwnd_, LB_ADDSTRING, items_.chosen(items_.size() - 1));
-    } catch (...) {
-        items_.removeLast();
-        throw;
-    }
+    addOne(hwnd_, LB_ADDSTRING, items_, text);
     fitWidth();
 }
 
@@ -163,13 +169,7 @@ void Win32ComboBox::setEditText(const std::string& text)
 
 void Win32ComboBox::addItem(const std::string& text)
 {
-    items_.append(text);
-    try {
-        addToControl(hwnd_, CB_ADDSTRING, items_.chosen(items_.size() - 1));
-    } catch (...) {
-        items_.removeLast();
-        throw;
-    }
+    addOne(hwnd_, CB_ADDSTRING, items_, text);
 }
 
 void Win32ComboBox::addItems(logbook::LineList lines)
