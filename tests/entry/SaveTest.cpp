@@ -91,12 +91,16 @@ TEST_F(Save, AFileLockedByAnotherProgramIsNamedAfterAWhileAndNothingIsWritten)
     };
 #ifdef _WIN32 // a lock belongs to a handle: a second one is as good as another program
     ASSERT_TRUE(holdLock());
-#else // a lock belongs to a process: a child holds it until killed
+#else // a lock belongs to a process: a child holds it until killed, also when the test fails
     int ready[2];
     ASSERT_EQ(::pipe(ready), 0);
     const pid_t holder = ::fork();
     if (holder == 0)
         ::_exit(holdLock() && ::write(ready[1], "L", 1) == 1 ? ::pause() : 1);
+    struct KillAtEnd {
+        pid_t pid;
+        ~KillAtEnd() { ::kill(pid, SIGKILL), ::waitpid(pid, nullptr, 0); }
+    } killAtEnd{holder};
     ::close(ready[1]);
     char locked = 0;
     ASSERT_EQ(::read(ready[0], &locked, 1), 1); // nothing when the child could not lock
@@ -106,10 +110,6 @@ TEST_F(Save, AFileLockedByAnotherProgramIsNamedAfterAWhileAndNothingIsWritten)
     EXPECT_EQ(w.platform.errors, (Items{"The entry was not saved.\n\nCannot write file " + dir.file("TOLM.LyS")
                                         + ":\nIt is locked by another program."}));
     EXPECT_EQ(w.Label1.text + w.Text1.text + w.Text2.text + dir.read("TOLM.LyS"), "07 Mar 2016MainAudit");
-#ifndef _WIN32
-    ::kill(holder, SIGKILL);
-    ::waitpid(holder, nullptr, 0);
-#endif
 }
 
 #ifdef _WIN32
