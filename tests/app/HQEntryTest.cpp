@@ -136,7 +136,7 @@ TEST_F(WindowTest, AFailureNoHandlerExpectsIsShownAndEndsTheProgram)
 {
     using namespace testing_support;
     Step fails = Step::Open; // at start-up, then at Save; memory running out is foreseen: Save says so
-    const std::runtime_error unforeseen("A failure nobody foresaw");
+    const std::logic_error unforeseen("A failure nobody foresaw"); // of no kind the program handles itself
     FaultyFileSystem files([&](std::size_t, const Call& c) { return c.step == fails ? throw unforeseen : Fault{}; });
     int status = 0; // at start-up as for a file that fails: no window, status 1
     EXPECT_EQ(messageBoxDuring([&] { status = qtui::runTolmarin(*qApp, dir.str(), files); }),
