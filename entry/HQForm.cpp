@@ -160,6 +160,12 @@ void HQForm::save(bool& stored)
     const std::string entryLine = logbook::composeEntryLine(date, branch, reason);
     try {
         logbook::AppendLine(entryLogPath_, entryLine, files_);
+    } catch (const logbook::UncertainAppend& error) {
+        // The inputs stay, but saving them again could store the entry twice.
+        c_.platform.showError(std::string("The entry may have been saved, whole or in part. Start Tolmarin again and "
+                                          "look at the end of the list before you save it again.\n\n")
+                              + error.what());
+        return;
     } catch (const logbook::FileError& error) {
         // Nothing was stored: keep the inputs so the user can try again.
         c_.platform.showError(std::string("The entry was not saved.\n\n") + error.what());
@@ -200,17 +206,26 @@ std::string HQForm::learn(ComboBox& field, KnownTexts& known, const std::string&
     std::string upper = c_.platform.toUpper(text);
     if (isKnown(field, known, upper))
         return {};
+    // Known before the list file is written: once the file holds the text,
+    // the combo box failing to take it must not have the next Save write it
+    // again.
+    const auto index = known.upper.insert(std::move(upper)).first;
+    std::string problem;
     try {
         logbook::AppendLine(listPath, text, files_);
+    } catch (const logbook::UncertainAppend& error) {
+        // Kept as learned: the list may hold it, and a second line would
+        // show it twice.
+        problem = "\n\nThe new " + listName + " may have been added to the " + listName + " list only in part.\n"
+                + error.what();
     } catch (const logbook::FileError& error) {
         // Left out of the combo box too, so the next save tries again.
-        return "\n\nThe new " + listName + " could not be added to the " + listName + " list.\n"
-             + error.what();
+        known.upper.erase(index);
+        return "\n\nThe new " + listName + " could not be added to the " + listName + " list.\n" + error.what();
     }
     field.addItem(text);
-    known.upper.insert(std::move(upper));
     ++known.items;
-    return {};
+    return problem;
 }
 
 } // namespace entry

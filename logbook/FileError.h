@@ -17,4 +17,12 @@ public:
     FileError(Action action, const std::string& path, std::string_view reason);
 };
 
+// An append that failed after some of its record reached the file, and
+// could not be taken back for certain: the record, whole or in part, may be
+// stored. Saving it again could store it twice.
+class UncertainAppend : public FileError {
+public:
+    using FileError::FileError;
+};
+
 } // namespace logbook

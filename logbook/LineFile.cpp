@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <future>
 #include <mutex>
+#include <set>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -33,18 +34,36 @@ std::unique_ptr<File> openFile(FileSystem& files, const std::string& path, Acces
     return file;
 }
 
-// Writes all of `data`, carrying on after a write that took only a part.
-int appendAll(File& file, std::string_view data)
+// Writes all of `data`, carrying on after a write that took only a part;
+// `written` counts what reached the file, also when a later write fails.
+int appendAll(File& file, std::string_view data, std::uint64_t& written)
 {
-    while (!data.empty()) {
-        std::size_t written = 0;
-        if (int error = file.append(data.data(), data.size(), written))
+    while (written < data.size()) {
+        std::size_t took = 0;
+        if (int error = file.append(data.data() + written, data.size() - written, took))
             return error;
-        if (written == 0) // a device that takes nothing is full
+        if (took == 0) // a device that takes nothing is full
             return kDeviceFullError;
-        data.remove_prefix(written);
+        written += took;
     }
     return 0;
+}
+
+// Takes back the `written` bytes a failed append left at the end of a file
+// that held `sizeBefore`, and makes that durable. Only bytes provably this
+// append's own are cut: under the lock, or where the file is exactly that
+// much longer; without the lock another instance's line may follow ours,
+// and cutting would delete it. The cut gets a sync of its own, so that a
+// power cut cannot bring the record back. False when the record, whole or
+// in part, may still be there.
+bool takeBack(File& file, bool locked, std::uint64_t sizeBefore, std::uint64_t written)
+{
+    if (written == 0)
+        return true;
+    std::uint64_t sizeNow = 0;
+    if (!locked && (file.size(sizeNow) != 0 || sizeNow != sizeBefore + written))
+        return false;
+    return file.truncate(sizeBefore) == 0 && file.sync() == 0;
 }
 
 // The separator a new record needs (see separatorAfter). A read that fails
@@ -82,6 +101,42 @@ bool lockForAppend(File& file, const std::string& path)
     }
 }
 
+// The files whose name this run has made durable with a sync of their
+// folder. A file only survives a power cut once its folder was synced after
+// it was made. An append syncs the folder also when it is the run's first to
+// the file or the file was empty: the file may have been made by a Save or a
+// start-up whose folder sync failed or never came, or, where there are no
+// locks, by another instance at this very moment.
+struct SyncedFolders {
+    std::mutex lock;
+    std::set<std::string> paths;
+};
+
+SyncedFolders& syncedFolders()
+{
+    static SyncedFolders synced;
+    return synced;
+}
+
+bool folderSynced(const std::string& path)
+{
+    SyncedFolders& synced = syncedFolders();
+    const std::lock_guard hold(synced.lock);
+    return synced.paths.contains(path);
+}
+
+int syncFolderOf(FileSystem& files, const std::string& path)
+{
+    const int error = files.syncFolder(parentDirectory(path));
+    SyncedFolders& synced = syncedFolders();
+    const std::lock_guard hold(synced.lock);
+    if (error == 0)
+        synced.paths.insert(path);
+    else
+        synced.paths.erase(path);
+    return error;
+}
+
 // "5.0 GB", "250 MB": sizes as a file manager shows them.
 std::string sizeText(std::uint64_t bytes)
 {
@@ -107,7 +162,7 @@ void EnsureFile(const std::string& path, FileSystem& files)
     bool created = false;
     std::unique_ptr<File> file = openFile(files, path, Access::Append, created);
     if (created)
-        check(files.syncFolder(parentDirectory(path)), Action::Write, path);
+        check(syncFolderOf(files, path), Action::Write, path);
     check(file->close(), Action::Write, path);
 }
 
@@ -211,16 +266,17 @@ void AppendLine(const std::string& path, std::string_view text, FileSystem& file
     // A failed sync is final, never retried: the system may already have
     // dropped the unwritten data, so a second sync could report success for
     // lost data.
-    int error = appendAll(*file, record);
+    std::uint64_t written = 0;
+    int error = appendAll(*file, record, written);
     if (error == 0)
         error = file->sync();
-    if (error == 0 && created)
-        error = files.syncFolder(parentDirectory(path));
+    if (error == 0 && (created || sizeBefore == 0 || !folderSynced(path)))
+        error = syncFolderOf(files, path);
     if (error != 0) {
-        // Take back whatever part of the record reached the file, so a
-        // failed save leaves no partial or unconfirmed line behind. Closing
-        // the file releases the lock.
-        (void)file->truncate(sizeBefore);
+        // A failed save leaves no partial or unconfirmed line behind, or
+        // says that it may have. Closing the file releases the lock.
+        if (!takeBack(*file, locked, sizeBefore, written))
+            throw UncertainAppend(Action::Write, path, error);
         throw FileError(Action::Write, path, error);
     }
     if (locked)

@@ -33,8 +33,10 @@ void ReadLinesAhead(const std::string& path);
 // before returning. If the file's last line lacks a line end, that line is
 // ended first so the two records never run together (a last line ended by a
 // lone CR gets its LF). Waits a few seconds at most while another program
-// holds the file's append lock, then fails. On failure the file is left as it
-// was: no partial line stays behind.
+// holds the file's append lock, then fails. A failure throws FileError when
+// the file is left as it was, durably: no partial line stays behind; and
+// UncertainAppend when the record, whole or in part, may be stored (it could
+// not be taken back, or without the lock it was not provably its own).
 void AppendLine(const std::string& path, std::string_view text, FileSystem& files = platformFileSystem());
 
 } // namespace logbook
