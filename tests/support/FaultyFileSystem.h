@@ -1,7 +1,8 @@
 #pragma once
-// The platform's file system with faults on demand: each call is recorded
-// and passed on to the real one, unless the plan makes it fail with an error
-// or pass on only part of a write, as a full disk or a broken device would.
+// A file system with faults on demand: each call is recorded and passed on
+// to the one below (by default the platform's own), unless the plan makes it
+// fail with an error or pass on only part of a write, as a full disk or a
+// broken device would.
 
 #include <FileSystem.h>
 
@@ -28,8 +29,9 @@ public:
     // The fault for a call, given its index among all calls recorded.
     using Plan = std::function<Fault(std::size_t index, const Call& call)>;
 
-    explicit FaultyFileSystem(Plan plan = {})
+    explicit FaultyFileSystem(Plan plan = {}, logbook::FileSystem& below = logbook::platformFileSystem())
         : plan(std::move(plan))
+        , real_(below)
     {
     }
     int open(const std::string& path, logbook::Access access, std::unique_ptr<logbook::File>& file,
@@ -94,7 +96,7 @@ private:
         std::unique_ptr<logbook::File> real_;
     };
 
-    logbook::FileSystem& real_ = logbook::platformFileSystem();
+    logbook::FileSystem& real_;
 };
 
 } // namespace testing_support

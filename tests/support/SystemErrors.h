@@ -13,8 +13,10 @@ namespace testing_support {
 
 #ifdef _WIN32 // opening a folder as a file is refused as such
 inline constexpr int kDiskFull = ERROR_DISK_FULL, kIoError = ERROR_WRITE_FAULT, kIsAFolder = ERROR_ACCESS_DENIED;
+inline constexpr int kNoLocks = ERROR_NOT_SUPPORTED; // a share that cannot lock
 #else
 inline constexpr int kDiskFull = ENOSPC, kIoError = EIO, kIsAFolder = EISDIR;
+inline constexpr int kNoLocks = ENOLCK;
 #endif
 
 // The system's wording of an error as a user sees it quoted, without its

@@ -1,0 +1,393 @@
+// Power cuts, as the file system underneath sees them: what start-up finds
+// afterwards holds every Save that returned, once and whole, and nothing of
+// a Save that said it failed, however the Saves before the cut failed.
+
+#include <DataFiles.h>
+#include <FaultyFileSystem.h>
+#include <LineFile.h>
+#include <MemoryControls.h>
+#include <PowerCutFileSystem.h>
+#include <SystemErrors.h>
+#include <TempDir.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+
+using namespace testing_support;
+
+namespace {
+
+const char* const kNames[] = {"TOLM.LyS", "Branch.LyS", "Reason.LyS"};
+constexpr const char* kMaySaved = "The entry may have been saved, whole or in part.";
+
+// What goes wrong in one Save, at one of the files it writes.
+enum class Trouble {
+    None, DiskFullPartWay, SyncFails, TruncateFails, TakeBackSyncFails, // under the lock
+    FolderSyncFails, Removed,                                            // the file removed first
+    LockHeldAWhile, NoLocks, NoLocksAndAnotherWriter,                    // by other programs
+    Count
+};
+
+struct Troubles {
+    Trouble kind = Trouble::None;
+    std::string target;              // the file it hits
+    long partial = 1;                // bytes a write takes before the disk is full
+    bool writeFails = false;         // without locks: the disk fills, or else the sync fails
+    std::function<void()> meanwhile; // another writer, just before the first write
+    int appends = 0, syncs = 0, locks = 0;
+
+    Fault at(const Call& call)
+    {
+        if (call.step == Step::SyncFolder)
+            return {kind == Trouble::FolderSyncFails ? kIoError : 0};
+        if (kind == Trouble::None || call.path != target)
+            return {};
+        const bool noLocks = kind == Trouble::NoLocks || kind == Trouble::NoLocksAndAnotherWriter;
+        switch (call.step) {
+        case Step::Lock:
+            ++locks;
+            return {noLocks ? kNoLocks : kind == Trouble::LockHeldAWhile && locks == 1 ? logbook::kLockHeldError : 0};
+        case Step::Append:
+            if (++appends == 1 && meanwhile)
+                std::exchange(meanwhile, nullptr)();
+            if (kind == Trouble::DiskFullPartWay || (noLocks && writeFails))
+                return appends == 1 ? Fault{0, partial} : Fault{kDiskFull};
+            return {};
+        case Step::Sync:
+            ++syncs;
+            if (kind == Trouble::TakeBackSyncFails)
+                return {kIoError};
+            return {syncs == 1 && (kind == Trouble::SyncFails || kind == Trouble::TruncateFails || (noLocks && !writeFails))
+                        ? kIoError : 0};
+        case Step::Truncate:
+            return {kind == Trouble::TruncateFails ? kIoError : 0};
+        default:
+            return {};
+        }
+    }
+};
+
+struct Machine {
+    TempDir dir;
+    PowerCutFileSystem disk;
+    Troubles troubles;
+    FaultyFileSystem files{[this](std::size_t, const Call& call) { return troubles.at(call); }, disk};
+    std::unique_ptr<MemoryWindow> w;
+
+    std::string path(std::size_t file) const { return dir.file(kNames[file]); }
+    void start()
+    {
+        w = std::make_unique<MemoryWindow>(dir.str(), files);
+        w->form.Form_Load();
+    }
+};
+
+} // namespace
+
+// Each way a Save can fail leaves the entry log as it was, also after a power
+// cut, or says that the entry may be stored; another writer's line stays.
+TEST(PowerCut, AFailedSaveIsTakenBackDurablyOrSaysItMayBeStored)
+{
+    const std::string kOther = logbook::composeEntryLine("01 Jan 2020", "Other", "Theirs");
+    const struct {
+        Trouble trouble;
+        bool writeFails, uncertain;
+    } cases[] = {
+        {Trouble::DiskFullPartWay, true, false}, {Trouble::SyncFails, false, false},
+        {Trouble::FolderSyncFails, false, false}, {Trouble::TruncateFails, false, true},
+        {Trouble::TakeBackSyncFails, false, true}, {Trouble::NoLocks, false, false},
+        {Trouble::NoLocksAndAnotherWriter, true, true}, {Trouble::NoLocksAndAnotherWriter, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.trouble) * 2 + c.writeFails);
+        Machine s;
+        s.disk.set(s.path(0), "06 Mar 2016  Main             Audit                         \r\nunended");
+        s.start();
+        const std::string before = s.dir.read(kNames[0]);
+        s.troubles.kind = c.trouble;
+        s.troubles.target = s.path(0);
+        s.troubles.partial = 20;
+        s.troubles.writeFails = c.writeFails;
+        if (c.trouble == Trouble::FolderSyncFails)
+            s.disk.remove(s.path(0));
+        if (c.trouble == Trouble::NoLocksAndAnotherWriter)
+            s.troubles.meanwhile = [&] { logbook::AppendLine(s.path(0), kOther, s.disk); };
+        s.w->save("07 Mar 2016", "Main", "Visit");
+        ASSERT_EQ(s.w->platform.errors.size(), 1u);
+        EXPECT_EQ(s.w->platform.errors[0].starts_with(kMaySaved), c.uncertain) << s.w->platform.errors[0];
+        EXPECT_EQ(s.w->Label1.text + s.w->Text1.text + s.w->Text2.text, "07 Mar 2016MainVisit");
+        for (const auto& contents : s.disk.possibleContents(s.path(0))) {
+            if (c.trouble == Trouble::NoLocksAndAnotherWriter) {
+                EXPECT_TRUE(contents && contents->starts_with(before + "\r\n" + kOther + "\r\n"));
+            } else if (!c.uncertain) {
+                EXPECT_TRUE(contents.value_or("") == "" || contents == before) << *contents;
+            }
+        }
+    }
+}
+
+namespace {
+
+enum class Outcome { Returned, Failed, Uncertain, Running };
+
+struct Append {
+    std::string text; // the line without its line end
+    Outcome outcome;
+    bool others; // another program's line
+    int generation; // how often the file was removed before
+};
+
+struct Tally {
+    long cuts = 0, returned = 0, lost = 0, leftBehind = 0, othersLost = 0;
+    std::vector<std::string> problems;
+};
+
+// A random run of Saves, restarts and failures, cut short again and again.
+class PowerCutRun : Machine {
+public:
+    explicit PowerCutRun(unsigned seed) : random_(seed) {}
+
+    Tally run(long cuts)
+    {
+        start();
+        rebase();
+        while (tally_.cuts < cuts) {
+            disk.cutAt(1 + random_() % 120);
+            try {
+                for (;;) {
+                    if (random_() % 20 == 0)
+                        start();
+                    else
+                        save();
+                }
+            } catch (const PowerCut&) {
+                ++tally_.cuts;
+                for (const auto& [file, text] : inFlight_)
+                    logs_[file].appends.push_back({text, Outcome::Running, false, logs_[file].generation});
+                inFlight_.clear();
+                troubles = {};
+                disk.restore(random_);
+                try {
+                    start();
+                } catch (const std::exception& error) {
+                    problem(std::string("start-up failed: ") + error.what());
+                }
+                check();
+                rebase();
+            }
+        }
+        return tally_;
+    }
+
+private:
+    struct Log {
+        std::string base; // at the last start after a cut
+        int generation = 0;
+        std::vector<Append> appends;
+    };
+
+    void save()
+    {
+        const long seq = ++seq_;
+        const auto pick = [&](std::vector<std::string>& known, char letter) {
+            if (!known.empty() && random_() % 3 == 0) { // a known one, perhaps in another case
+                std::string text = known[random_() % known.size()];
+                return random_() % 2 ? text : std::string(1, static_cast<char>(letter + 32)) + text.substr(1);
+            }
+            char text[16];
+            std::snprintf(text, sizeof text, "%c%07ld", letter, seq);
+            return std::string(text);
+        };
+        const std::string branch = pick(branches_, 'B'), reason = pick(reasons_, 'R');
+        static const char* const months[] = {"January", "May", "December"};
+        w->pickDate(std::to_string(10 + random_() % 19), months[random_() % 3], std::to_string(2016 + random_() % 5));
+        const std::string entry = logbook::composeEntryLine(w->Label1.text, branch, reason);
+        const std::array<std::string, 3> texts = {entry, isNew(w->Text1, branch) ? branch : "",
+                                                  isNew(w->Text2, reason) ? reason : ""};
+
+        auto kind = static_cast<Trouble>(random_() % 2 ? 0 : random_() % static_cast<int>(Trouble::Count));
+        if (kind == Trouble::LockHeldAWhile && random_() % 4) // each wait takes a real moment
+            kind = Trouble::None;
+        std::size_t target = random_() % 3;
+        while (texts[target].empty())
+            target = (target + 1) % 3;
+        troubles = {};
+        troubles.kind = kind;
+        troubles.target = path(target);
+        troubles.partial = 1 + static_cast<long>(random_() % texts[target].size());
+        troubles.writeFails = random_() % 2 == 0;
+        if (kind == Trouble::FolderSyncFails || kind == Trouble::Removed) {
+            disk.remove(path(target));
+            ++logs_[target].generation;
+        }
+        if (kind == Trouble::NoLocksAndAnotherWriter) {
+            const std::string other = "Other " + std::to_string(seq);
+            troubles.meanwhile = [this, other, target] {
+                Log& log = logs_[target];
+                log.appends.push_back({other, Outcome::Running, true, log.generation});
+                logbook::AppendLine(path(target), other, disk);
+                log.appends.back().outcome = Outcome::Returned;
+            };
+        }
+        w->Text1.text = branch;
+        w->Text2.text = reason;
+        attempt(texts);
+        // A user told that nothing was saved may save it again at once.
+        if (!w->platform.errors.empty() && w->platform.errors.back().starts_with("The entry was not saved")
+            && random_() % 2) {
+            w->platform.errors.clear();
+            attempt({entry, isNew(w->Text1, branch) ? branch : "", isNew(w->Text2, reason) ? reason : ""});
+        }
+    }
+
+    bool isNew(const MemoryComboBox& field, const std::string& text) const
+    {
+        const std::string upper = w->platform.toUpper(text);
+        return std::none_of(field.items.begin(), field.items.end(),
+                            [&](const std::string& item) { return w->platform.toUpper(item) == upper; });
+    }
+
+    // One click on Save; texts: the entry line, a new branch and a new reason ("" if known).
+    void attempt(const std::array<std::string, 3>& texts)
+    {
+        for (std::size_t file = 0; file < 3; ++file) {
+            if (!texts[file].empty())
+                inFlight_.emplace_back(file, texts[file]);
+        }
+        const std::size_t lists[] = {w->MLyS.items.size(), w->Text1.items.size(), w->Text2.items.size()};
+        w->platform.errors.clear();
+        w->form.Command1_Click();
+        inFlight_.clear();
+        troubles = {};
+        const std::string message = w->platform.errors.empty() ? "" : w->platform.errors[0];
+        const std::size_t now[] = {w->MLyS.items.size(), w->Text1.items.size(), w->Text2.items.size()};
+        const char* const names[] = {"", "branch list", "reason list"};
+        for (std::size_t file = 0; file < 3; ++file) {
+            if (texts[file].empty() || (file > 0 && now[0] == lists[0]))
+                continue;
+            Outcome outcome = Outcome::Failed;
+            if (file == 0 ? message.starts_with(kMaySaved)
+                          : message.find(std::string("may have been added to the ") + names[file]) != std::string::npos)
+                outcome = Outcome::Uncertain;
+            else if (now[file] > lists[file])
+                outcome = Outcome::Returned;
+            logs_[file].appends.push_back({texts[file], outcome, false, logs_[file].generation});
+            if (file == 0 && outcome == Outcome::Returned)
+                ++tally_.returned;
+            if (file > 0 && now[file] > lists[file])
+                (file == 1 ? branches_ : reasons_).push_back(texts[file]);
+        }
+    }
+
+    static std::vector<std::string> lines(const std::string& bytes)
+    {
+        const logbook::LineList list = logbook::LineList::fromBytes(bytes);
+        std::vector<std::string> all;
+        for (std::size_t i = 0; i < list.size(); ++i)
+            all.emplace_back(list.bytesAt(i));
+        return all;
+    }
+
+    // Walks the lines after the base along the appends of one generation;
+    // returns whether all is as it may be, counting what is not.
+    bool walk(const std::vector<std::string>& rest, const std::vector<Append>& appends, int generation, Tally& tally)
+    {
+        const long before = tally.lost + tally.othersLost + tally.leftBehind;
+        std::size_t r = 0;
+        for (std::size_t a = 0; a < appends.size(); ++a) {
+            const Append& e = appends[a];
+            if (e.generation != generation)
+                continue;
+            // Without a lock another writer may end an unended last line
+            // first: an uncertain record's own line end is then a line.
+            if (e.outcome == Outcome::Uncertain && r + 1 < rest.size() && rest[r].empty())
+                ++r;
+            const bool whole = r < rest.size() && rest[r] == e.text;
+            const bool part = r < rest.size() && !rest[r].empty() && e.text.starts_with(rest[r]);
+            if (e.outcome == Outcome::Returned) {
+                whole ? ++r : ++(e.others ? tally.othersLost : tally.lost);
+            } else if (e.outcome == Outcome::Failed) {
+                const bool later = std::any_of(appends.begin() + static_cast<long>(a) + 1, appends.end(),
+                                               [&](const Append& l) { return l.text == e.text; });
+                if (whole && !later)
+                    ++r, ++tally.leftBehind;
+            } else if (part) {
+                ++r;
+            }
+        }
+        tally.leftBehind += static_cast<long>(rest.size() - r);
+        return tally.lost + tally.othersLost + tally.leftBehind == before;
+    }
+
+    void check()
+    {
+        for (std::size_t file = 0; file < 3; ++file) {
+            const Log& log = logs_[file];
+            const std::vector<std::string> found = lines(dir.read(kNames[file]));
+            bool fits = false;
+            for (int g = log.generation; g >= 0 && !fits; --g) {
+                const std::vector<std::string> base = g == 0 ? lines(log.base) : std::vector<std::string>{};
+                Tally scratch;
+                fits = std::equal(base.begin(), base.end(), found.begin(), found.begin() + std::min(base.size(), found.size()))
+                    && found.size() >= base.size()
+                    && walk({found.begin() + static_cast<long>(base.size()), found.end()}, log.appends, g, scratch);
+                // A returned append to a newer file made that one the file on disk.
+                if (std::any_of(log.appends.begin(), log.appends.end(),
+                                [&](const Append& a) { return a.generation == g && a.outcome == Outcome::Returned; }))
+                    break;
+            }
+            if (fits)
+                continue;
+            const std::vector<std::string> base = log.generation == 0 ? lines(log.base) : std::vector<std::string>{};
+            walk({found.begin() + static_cast<long>(std::min(base.size(), found.size())), found.end()}, log.appends,
+                 log.generation, tally_);
+            std::string expected;
+            for (const Append& a : log.appends)
+                expected += "\n  " + std::to_string(static_cast<int>(a.outcome)) + " g" + std::to_string(a.generation) + " " + a.text;
+            problem(std::string(kNames[file]) + " after cut " + std::to_string(tally_.cuts) + " holds:\n"
+                    + dir.read(kNames[file]) + "\nbase:\n" + log.base + "\nappends (0 returned, 1 failed, 2 uncertain, 3 running):"
+                    + expected);
+        }
+    }
+
+    void rebase()
+    {
+        for (std::size_t file = 0; file < 3; ++file)
+            logs_[file] = {dir.read(kNames[file]), 0, {}};
+    }
+
+    void problem(const std::string& text)
+    {
+        if (tally_.problems.size() < 3)
+            tally_.problems.push_back(text);
+        else if (tally_.problems.size() == 3)
+            tally_.problems.push_back("...");
+    }
+
+    std::mt19937 random_;
+    Tally tally_;
+    long seq_ = 0;
+    std::array<Log, 3> logs_;
+    std::vector<std::pair<std::size_t, std::string>> inFlight_;
+    std::vector<std::string> branches_, reasons_;
+};
+
+} // namespace
+
+TEST(PowerCut, AfterEveryCutEachReturnedSaveIsThereOnceAndNoFailedOneIs)
+{
+    const char* seedText = std::getenv("TOLMARIN_POWER_SEED");
+    const char* longRun = std::getenv("TOLMARIN_LONG");
+    const auto seed = static_cast<unsigned>(seedText ? std::atol(seedText) : std::random_device{}());
+    const long cuts = longRun && std::atol(longRun) == 1 ? 100'000 : 1'000;
+    std::printf("[ power ] seed %u (TOLMARIN_POWER_SEED repeats a run)\n", seed);
+    const Tally tally = PowerCutRun(seed).run(cuts);
+    std::printf("power cuts: %ld, Saves returned: %ld, lost: %ld, failed Saves left behind: %ld, others' lines lost: %ld\n",
+                tally.cuts, tally.returned, tally.lost, tally.leftBehind, tally.othersLost);
+    for (const std::string& problem : tally.problems)
+        ADD_FAILURE() << problem;
+    EXPECT_EQ(tally.lost + tally.leftBehind + tally.othersLost, 0) << "seed " << seed;
+}

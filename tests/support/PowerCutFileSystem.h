@@ -1,0 +1,267 @@
+#pragma once
+// A file system over real files that knows what a power cut could leave of
+// them. Every call goes on to the file system below; beside it this keeps,
+// for each file, what a cut could not take away, by the rules a POSIX file
+// system keeps:
+// - what was written, and a truncation, is on disk once a later sync of that
+//   file has succeeded;
+// - what was not synced survives in the order it was made: each write whole,
+//   not at all, or torn after a 512-byte boundary of the file, and nothing
+//   after the first that does not survive whole;
+// - a file made or removed stays so only once its folder has been synced.
+// The power goes at the call chosen by cutAt(): that call throws PowerCut.
+// restore() then rewrites the real folder into one of the states the cut
+// could leave, chosen by the caller's random generator.
+
+#include <DataFiles.h>
+#include <FileSystem.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// Of no type the program catches: like the power, it ends whatever runs.
+struct PowerCut {};
+
+class PowerCutFileSystem : public logbook::FileSystem {
+public:
+    using Contents = std::optional<std::string>; // nothing: no such file
+
+    explicit PowerCutFileSystem(logbook::FileSystem& below = logbook::platformFileSystem())
+        : below_(below)
+    {
+    }
+
+    int open(const std::string& path, logbook::Access access, std::unique_ptr<logbook::File>& file,
+             bool& created) override
+    {
+        tick();
+        Name& name = seen(path);
+        std::unique_ptr<logbook::File> opened;
+        const int error = below_.open(path, access, opened, created);
+        if (error != 0)
+            return error;
+        if (created)
+            name.now = std::make_shared<Inode>(); // on disk once the folder is synced
+        file = std::make_unique<CutFile>(*this, name.now, std::move(opened));
+        return 0;
+    }
+
+    int syncFolder(const std::string& folder) override
+    {
+        tick();
+        const int error = below_.syncFolder(folder);
+        for (auto& [path, name] : names_) {
+            if (error == 0 && logbook::parentDirectory(path) == folder)
+                name.onDisk = name.now;
+        }
+        return error;
+    }
+
+    // Another program removes the file, without syncing the folder.
+    void remove(const std::string& path)
+    {
+        seen(path).now = nullptr;
+        std::filesystem::remove(path);
+    }
+
+    // The power goes at the `calls`-th call from now: 1 is the next.
+    void cutAt(std::size_t calls) { cutAt_ = calls_ + calls; }
+    std::size_t calls() const { return calls_; }
+
+    // Every content the file could have after a cut now.
+    std::vector<Contents> possibleContents(const std::string& path) const
+    {
+        const Name& name = names_.at(path);
+        std::vector<Contents> possible;
+        for (const auto& inode : {name.now, name.onDisk}) {
+            if (!inode) {
+                possible.emplace_back();
+                continue;
+            }
+            for (std::size_t kept = 0; kept <= inode->pending.size(); ++kept) {
+                for (std::uint64_t torn : tears(*inode, kept))
+                    possible.emplace_back(survivor(*inode, kept, torn));
+                possible.emplace_back(survivor(*inode, kept, 0));
+            }
+            if (name.now == name.onDisk)
+                break;
+        }
+        return possible;
+    }
+
+    // After a cut: one state it could leave, chosen at random, becomes the
+    // real folder's, and all of it is on disk.
+    void restore(std::mt19937& random)
+    {
+        cutAt_ = 0;
+        for (auto& [path, name] : names_) {
+            const bool older = name.onDisk != name.now && random() % 2 == 0;
+            const std::shared_ptr<Inode> inode = older ? name.onDisk : name.now;
+            Contents contents;
+            if (inode) {
+                const std::size_t kept = random() % (inode->pending.size() + 1);
+                const std::vector<std::uint64_t> torn = tears(*inode, kept);
+                contents = survivor(*inode, kept, torn.empty() || random() % 2 ? 0 : torn[random() % torn.size()]);
+            }
+            set(path, contents);
+        }
+    }
+
+    // Puts `contents` into the real file and on disk: how a test lays out a folder.
+    void set(const std::string& path, const Contents& contents)
+    {
+        Name& name = names_[path];
+        if (contents) {
+            std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc) << *contents;
+            name.now = std::make_shared<Inode>(Inode{*contents, *contents, {}});
+        } else {
+            std::filesystem::remove(path);
+            name.now = nullptr;
+        }
+        name.onDisk = name.now;
+    }
+
+private:
+    struct Change {
+        std::uint64_t offset; // a write's; a truncation's new size
+        std::string bytes;
+        bool truncation;
+    };
+    struct Inode {
+        std::string contents; // what the file holds now
+        std::string durable;  // what a cut cannot take away
+        std::vector<Change> pending;
+    };
+    struct Name {
+        std::shared_ptr<Inode> now, onDisk;
+    };
+
+    class CutFile final : public logbook::File {
+    public:
+        CutFile(PowerCutFileSystem& files, std::shared_ptr<Inode> inode, std::unique_ptr<logbook::File> below)
+            : files_(files), inode_(std::move(inode)), below_(std::move(below))
+        {
+        }
+        int size(std::uint64_t& bytes) override { return files_.tick(), below_->size(bytes); }
+        int read(char* buffer, std::size_t most, std::size_t& got) override
+        {
+            return files_.tick(), below_->read(buffer, most, got);
+        }
+        int readAt(std::uint64_t offset, char* buffer, std::size_t most, std::size_t& got) override
+        {
+            return files_.tick(), below_->readAt(offset, buffer, most, got);
+        }
+        int append(const char* data, std::size_t size, std::size_t& written) override
+        {
+            files_.tick();
+            const int error = below_->append(data, size, written);
+            if (error == 0 && written > 0) {
+                inode_->pending.push_back({inode_->contents.size(), std::string(data, written), false});
+                inode_->contents.append(data, written);
+            }
+            return error;
+        }
+        int sync() override
+        {
+            files_.tick();
+            const int error = below_->sync();
+            if (error == 0) {
+                inode_->durable = inode_->contents;
+                inode_->pending.clear();
+            }
+            return error;
+        }
+        int truncate(std::uint64_t size) override
+        {
+            files_.tick();
+            const int error = below_->truncate(size);
+            if (error == 0) {
+                inode_->pending.push_back({size, {}, true});
+                inode_->contents.resize(size);
+            }
+            return error;
+        }
+        int tryLock() override { return files_.tick(), below_->tryLock(); }
+        void unlock() override { files_.tick(), below_->unlock(); }
+        int close() override { return files_.tick(), below_->close(); }
+
+    private:
+        PowerCutFileSystem& files_;
+        std::shared_ptr<Inode> inode_;
+        std::unique_ptr<logbook::File> below_;
+    };
+
+    void tick()
+    {
+        if (++calls_ == cutAt_)
+            throw PowerCut{};
+    }
+
+    // A file met for the first time is on disk as it is.
+    Name& seen(const std::string& path)
+    {
+        auto found = names_.find(path);
+        if (found != names_.end())
+            return found->second;
+        Name& name = names_[path];
+        if (std::filesystem::exists(path)) {
+            std::ostringstream bytes;
+            bytes << std::ifstream(std::filesystem::path(path), std::ios::binary).rdbuf();
+            name.now = name.onDisk = std::make_shared<Inode>(Inode{bytes.str(), bytes.str(), {}});
+        }
+        return name;
+    }
+
+    // Where the first change not kept whole may be torn: its 512-byte
+    // boundaries inside a write.
+    static std::vector<std::uint64_t> tears(const Inode& inode, std::size_t kept)
+    {
+        std::vector<std::uint64_t> at;
+        if (kept == inode.pending.size() || inode.pending[kept].truncation)
+            return at;
+        const Change& write = inode.pending[kept];
+        for (std::uint64_t boundary = (write.offset / 512 + 1) * 512; boundary < write.offset + write.bytes.size();
+             boundary += 512)
+            at.push_back(boundary);
+        return at;
+    }
+
+    // The durable contents with the first `kept` changes, and the next one
+    // up to `tornAt` when that is not 0.
+    static std::string survivor(const Inode& inode, std::size_t kept, std::uint64_t tornAt)
+    {
+        std::string contents = inode.durable;
+        const auto apply = [&](const Change& change, std::uint64_t end) {
+            if (change.truncation) {
+                contents.resize(change.offset);
+                return;
+            }
+            const std::size_t length = static_cast<std::size_t>(end - change.offset);
+            if (contents.size() < change.offset + length)
+                contents.resize(change.offset + length);
+            contents.replace(change.offset, length, change.bytes, 0, length);
+        };
+        for (std::size_t i = 0; i < kept; ++i)
+            apply(inode.pending[i], inode.pending[i].offset + inode.pending[i].bytes.size());
+        if (tornAt != 0)
+            apply(inode.pending[kept], tornAt);
+        return contents;
+    }
+
+    logbook::FileSystem& below_;
+    std::map<std::string, Name> names_;
+    std::size_t calls_ = 0;
+    std::size_t cutAt_ = 0; // 0: no cut planned
+};
+
+} // namespace testing_support
