@@ -167,7 +167,8 @@ double splitMegabytesPerSecond(const DataSet& set, int runs)
             logbook::PageBytes copy = logbook::allocatePageBytes(bytes.size());
             std::memcpy(copy.get(), bytes.data(), bytes.size());
             const auto start = Clock::now();
-            const logbook::LineList list(std::move(copy), bytes.size());
+            const logbook::LineCount count = logbook::countLines(copy.get(), bytes.size());
+            const logbook::LineList list(std::move(copy), bytes.size(), count);
             ms += msSince(start);
             lines += list.size();
         }

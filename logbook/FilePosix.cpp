@@ -1,7 +1,9 @@
 #include "FileSystem.h"
+#include "TruncationGuard.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +14,12 @@ const int kFileShrankError = EIO;
 const int kLockHeldError = EAGAIN;
 
 namespace {
+
+void unmapGuarded(void* start, std::size_t length) noexcept
+{
+    unguardMapping(start);
+    ::munmap(start, length);
+}
 
 // Runs a read or write call again while a signal interrupts it.
 template<typename Call> int retried(std::size_t& done, Call call)
@@ -54,6 +62,22 @@ public:
     int readAt(std::uint64_t offset, char* buffer, std::size_t most, std::size_t& got) override
     {
         return retried(got, [&] { return ::pread(fd_, buffer, most, static_cast<off_t>(offset)); });
+    }
+    int map(std::uint64_t size, PageBytes& bytes) override
+    {
+        if (size == 0 || size > SIZE_MAX)
+            return EINVAL;
+        // Populated: the pages are found in the page cache at once, in large
+        // blocks, rather than one fault at a time as the lines are split.
+        void* start = ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd_, 0);
+        if (start == MAP_FAILED)
+            return errno;
+        if (!guardMapping(start, static_cast<std::size_t>(size))) {
+            ::munmap(start, static_cast<std::size_t>(size));
+            return ENOMEM;
+        }
+        bytes = PageBytes(static_cast<char*>(start), PagesDeleter{static_cast<std::size_t>(size), unmapGuarded});
+        return 0;
     }
     int append(const char* data, std::size_t size, std::size_t& written) override
     {
@@ -152,13 +176,19 @@ public:
 
 } // namespace
 
-std::uint64_t memoryForFiles()
+std::uint64_t physicalMemory()
 {
     const long pages = ::sysconf(_SC_PHYS_PAGES);
     const long pageSize = ::sysconf(_SC_PAGE_SIZE);
     if (pages <= 0 || pageSize <= 0)
-        return UINT64_MAX; // unknown: only the row limit applies
-    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize) / 8;
+        return UINT64_MAX;
+    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+}
+
+std::uint64_t memoryForFiles()
+{
+    const std::uint64_t memory = physicalMemory();
+    return memory == UINT64_MAX ? memory : memory / 8; // unknown: only the row limit applies
 }
 
 FileSystem& platformFileSystem()

@@ -5,6 +5,8 @@
 // call fail. Every call returns 0 or the system's error code: errno on POSIX,
 // a Win32 error code on Windows.
 
+#include "PageMemory.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -22,6 +24,10 @@ public:
     virtual int read(char* buffer, std::size_t most, std::size_t& got) = 0;
     // One read at `offset`; `got` is 0 at or past the end of the file.
     virtual int readAt(std::uint64_t offset, char* buffer, std::size_t most, std::size_t& got) = 0;
+    // The first `size` bytes of the file, mapped read-only and private, so
+    // that nothing is copied; they stay readable after the file is closed.
+    // Where the system cannot map, it fails and the caller reads instead.
+    virtual int map(std::uint64_t size, PageBytes& bytes) = 0;
     // One write at the end of the file, which may take fewer bytes than given.
     virtual int append(const char* data, std::size_t size, std::size_t& written) = 0;
     // Flushes the file's data to stable storage.
@@ -54,8 +60,11 @@ public:
 // The operating system's own files.
 FileSystem& platformFileSystem();
 
-// The memory a loaded data file may take: a share of the physical memory,
-// and on Windows of what the process can address (see the README).
+// The computer's physical memory; UINT64_MAX where it cannot be told.
+std::uint64_t physicalMemory();
+
+// The memory the loaded data files may take together: a share of the
+// physical memory, and on Windows of what the process can address.
 std::uint64_t memoryForFiles();
 
 // The system's codes for the failures the shared code tells apart: a write

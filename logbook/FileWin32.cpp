@@ -63,6 +63,9 @@ public:
         // At or past the end Windows fails the read; POSIX reads nothing.
         return error == ERROR_HANDLE_EOF ? 0 : error;
     }
+    // A mapping would keep the file in use for the whole run, so that it
+    // could not be renamed or deleted meanwhile: Windows reads it instead.
+    int map(std::uint64_t, PageBytes&) override { return ERROR_NOT_SUPPORTED; }
     int append(const char* data, std::size_t size, std::size_t& written) override
     {
         // Offset all ones: write at the end of the file, as an append.
@@ -166,6 +169,13 @@ public:
 };
 
 } // namespace
+
+std::uint64_t physicalMemory()
+{
+    MEMORYSTATUSEX memory{};
+    memory.dwLength = sizeof memory;
+    return ::GlobalMemoryStatusEx(&memory) ? memory.ullTotalPhys : UINT64_MAX;
+}
 
 std::uint64_t memoryForFiles()
 {

@@ -4,6 +4,7 @@
 #include "FileError.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <future>
@@ -125,15 +126,20 @@ bool folderSynced(const std::string& path)
     return synced.paths.contains(path);
 }
 
-int syncFolderOf(FileSystem& files, const std::string& path)
+void setFolderSynced(const std::string& path, bool done)
 {
-    const int error = files.syncFolder(parentDirectory(path));
     SyncedFolders& synced = syncedFolders();
     const std::lock_guard hold(synced.lock);
-    if (error == 0)
+    if (done)
         synced.paths.insert(path);
     else
         synced.paths.erase(path);
+}
+
+int syncFolderOf(FileSystem& files, const std::string& path)
+{
+    const int error = files.syncFolder(parentDirectory(path));
+    setFolderSynced(path, error == 0);
     return error;
 }
 
@@ -152,21 +158,69 @@ std::string sizeText(std::uint64_t bytes)
 
 std::uint64_t largestLoadableFile()
 {
-    // Both toolkits number rows with signed 32-bit integers, and a file of
-    // N bytes can hold N lines.
+#ifdef _WIN32
+    // Read into memory: both the bytes and their offsets must fit in it.
     return std::min<std::uint64_t>(memoryForFiles(), INT32_MAX);
+#else
+    // Mapped, so a file costs no memory of its own, only 4 bytes a line of
+    // offsets, which the memory share bounds. Its pages must still fit in
+    // the memory while the lines are found: a larger file would be read from
+    // the disk page by page, and opening it take minutes.
+    return physicalMemory();
+#endif
 }
 
-void EnsureFile(const std::string& path, FileSystem& files)
+// The memory the loaded files take in all, beside what a mapping costs:
+// their offsets, and where they are copied their bytes. All three files are
+// read at the same time, so they share one budget; past it a file is
+// refused, since on Linux memory taken past what there is does not fail but
+// has the system end the program.
+namespace {
+std::atomic<std::uint64_t> memoryInUse{0};
+} // namespace
+
+MemoryShare::~MemoryShare()
 {
-    bool created = false;
-    std::unique_ptr<File> file = openFile(files, path, Access::Append, created);
-    if (created)
-        check(syncFolderOf(files, path), Action::Write, path);
-    check(file->close(), Action::Write, path);
+    memoryInUse -= bytes;
 }
 
 namespace {
+
+std::unique_ptr<MemoryShare> takeMemory(std::uint64_t bytes, const std::string& path)
+{
+    const std::uint64_t budget = memoryForFiles();
+    std::uint64_t inUse = memoryInUse.load();
+    do {
+        if (bytes > budget || inUse > budget - bytes)
+            throw FileError(Action::Read, path, "There is not enough memory to load it");
+    } while (!memoryInUse.compare_exchange_weak(inUse, inUse + bytes));
+    return std::unique_ptr<MemoryShare>(new MemoryShare{bytes});
+}
+
+// The file's bytes, copied into memory of its own, read to its end whatever
+// size we were told: the file may grow while we read (another instance
+// saving).
+PageBytes copyWhole(File& file, const std::string& path, std::uint64_t sizeNow, std::size_t& size,
+                    std::vector<std::unique_ptr<MemoryShare>>& shares)
+{
+    std::size_t capacity = static_cast<std::size_t>(sizeNow) + 1;
+    shares.push_back(takeMemory(capacity, path));
+    PageBytes bytes = allocatePageBytes(capacity);
+    for (;;) {
+        if (size == capacity) {
+            shares.push_back(takeMemory(capacity, path));
+            PageBytes bigger = allocatePageBytes(capacity * 2);
+            std::copy(bytes.get(), bytes.get() + size, bigger.get());
+            bytes = std::move(bigger);
+            capacity *= 2;
+        }
+        std::size_t got = 0;
+        check(file.read(bytes.get() + size, capacity - size, got), Action::Read, path);
+        if (got == 0)
+            return bytes;
+        size += got;
+    }
+}
 
 LineList readWhole(const std::string& path, FileSystem& files)
 {
@@ -178,66 +232,84 @@ LineList readWhole(const std::string& path, FileSystem& files)
         throw FileError(Action::Read, path,
                         "It is too large to load (" + sizeText(sizeNow) + "); this computer loads files of up to "
                             + sizeText(largestLoadableFile()));
-    // The file may grow while we read (another instance saving); read to its
-    // end whatever size we were told.
-    std::size_t capacity = static_cast<std::size_t>(sizeNow) + 1;
-    PageBytes bytes = allocatePageBytes(capacity);
+    std::vector<std::unique_ptr<MemoryShare>> shares;
+    PageBytes bytes;
     std::size_t size = 0;
-    for (;;) {
-        if (size == capacity) {
-            std::size_t grown = capacity * 2;
-            PageBytes bigger = allocatePageBytes(grown);
-            std::copy(bytes.get(), bytes.get() + size, bigger.get());
-            bytes = std::move(bigger);
-            capacity = grown;
-        }
-        std::size_t got = 0;
-        check(file->read(bytes.get() + size, capacity - size, got), Action::Read, path);
-        if (got == 0)
-            break;
-        size += got;
+    // Mapped where the system can: nothing is copied. A file that grew
+    // meanwhile is mapped again, to its end. Where the system cannot map,
+    // the file is read, and a read that fails says why.
+    for (std::uint64_t mapped = 0; sizeNow > mapped && file->map(sizeNow, bytes) == 0;) {
+        mapped = sizeNow;
+        size = static_cast<std::size_t>(sizeNow);
+        check(file->size(sizeNow), Action::Read, path);
     }
+    if (!bytes)
+        bytes = copyWhole(*file, path, sizeNow, size, shares);
     check(file->close(), Action::Read, path);
-    return LineList(std::move(bytes), size);
+
+    const LineCount count = countLines(bytes.get(), size);
+    if (count.lines > kMostLines)
+        throw FileError(Action::Read, path,
+                        "It has too many lines to load (" + std::to_string(count.lines)
+                            + "); this program loads files of up to " + std::to_string(kMostLines) + " lines");
+    shares.push_back(takeMemory(LineList::offsetBytes(size, count.lines), path));
+    LineList lines(std::move(bytes), size, count);
+    lines.keep(std::move(shares));
+    return lines;
 }
 
+// Reads started early, each on a thread of its own, until ReadLines takes
+// their result. Never destroyed: a read that nobody takes (start-up failed
+// on another file) must not hold up the program's end, however long it
+// blocks; the system ends its thread with the program.
 struct ReadsAhead {
     std::mutex lock;
-    std::vector<std::pair<std::string, std::future<LineList>>> reads;
+    struct Read {
+        std::string path;
+        FileSystem* files;
+        std::future<LineList> result;
+    };
+    std::vector<Read> reads;
 };
 
 ReadsAhead& readsAhead()
 {
-    static ReadsAhead running;
+    static ReadsAhead& running = *new ReadsAhead;
     return running;
 }
 
 } // namespace
 
-void ReadLinesAhead(const std::string& path)
+void ReadLinesAhead(const std::string& path, FileSystem& files)
 {
-    // The file system first: statics go in reverse order, so it outlives a
-    // read still running when the program ends.
-    FileSystem& files = platformFileSystem();
     ReadsAhead& running = readsAhead();
     const std::lock_guard hold(running.lock);
     try {
-        running.reads.emplace_back(path, std::async(std::launch::async, [path, &files] { return readWhole(path, files); }));
+        std::promise<LineList> promise;
+        running.reads.push_back({path, &files, promise.get_future()});
+        std::thread([path, &files, promise = std::move(promise)]() mutable {
+            try {
+                promise.set_value(readWhole(path, files));
+            } catch (...) {
+                promise.set_exception(std::current_exception());
+            }
+        }).detach();
     } catch (const std::system_error&) {
         // No thread to spare: ReadLines reads as usual.
+        running.reads.pop_back();
     }
 }
 
 LineList ReadLines(const std::string& path, FileSystem& files)
 {
     std::future<LineList> early;
-    if (&files == &platformFileSystem()) {
+    {
         ReadsAhead& running = readsAhead();
         const std::lock_guard hold(running.lock);
         const auto read = std::find_if(running.reads.begin(), running.reads.end(),
-                                       [&](const auto& ahead) { return ahead.first == path; });
+                                       [&](const auto& ahead) { return ahead.path == path && ahead.files == &files; });
         if (read != running.reads.end()) {
-            early = std::move(read->second);
+            early = std::move(read->result);
             running.reads.erase(read);
         }
     }
@@ -251,10 +323,21 @@ LineList ReadLines(const std::string& path, FileSystem& files)
     return readWhole(path, files);
 }
 
+void EnsureFile(const std::string& path, FileSystem& files)
+{
+    bool created = false;
+    std::unique_ptr<File> file = openFile(files, path, Access::Append, created);
+    if (created)
+        check(syncFolderOf(files, path), Action::Write, path);
+    check(file->close(), Action::Write, path);
+}
+
 void AppendLine(const std::string& path, std::string_view text, FileSystem& files)
 {
     bool created = false;
     std::unique_ptr<File> file = openFile(files, path, Access::ReadAppend, created);
+    if (created) // a new name, not yet on disk
+        setFolderSynced(path, false);
     const bool locked = lockForAppend(*file, path);
     std::uint64_t sizeBefore = 0;
     check(file->size(sizeBefore), Action::Write, path);

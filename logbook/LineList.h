@@ -20,23 +20,40 @@ inline std::string_view separatorAfter(char lastByte)
     return lastByte == '\n' ? "" : lastByte == '\r' ? "\n" : "\r\n";
 }
 
-// The lines of one data file, kept as the file's own bytes plus one offset a
-// line, so that a large log costs little more memory than its size on disk.
-// A line ends at CR LF, at a lone LF (files made on Unix) or at a lone CR; a
-// last line without a line end is a line too.
+// The line ends of a file's bytes, counted before any memory is taken for
+// them, piece by piece as the cores share the work.
+struct LineCount {
+    struct Piece {
+        std::size_t begin, end, ends;
+    };
+    std::vector<Piece> pieces;
+    std::size_t lines = 0; // with a last line that has no line end
+};
+LineCount countLines(const char* data, std::size_t size);
+
+// A part of the memory set aside for loaded files, given back when the
+// lines that hold it go.
+struct MemoryShare {
+    std::uint64_t bytes = 0;
+    ~MemoryShare();
+};
+
+// The lines of one data file, kept as the file's own bytes (mapped or
+// copied) plus one offset a line, so that a large log costs little more
+// memory than its offsets. A line ends at CR LF, at a lone LF (files made on
+// Unix) or at a lone CR; a last line without a line end is a line too.
 class LineList {
 public:
     LineList() = default;
-    // Takes the first `size` of `bytes` and finds its lines.
-    LineList(PageBytes bytes, std::size_t size);
+    // Takes the first `size` of `bytes`, whose lines `count` counted.
+    LineList(PageBytes bytes, std::size_t size, const LineCount& count);
     static LineList fromBytes(std::string_view bytes);
 
-    std::size_t size() const
-    {
-        const std::size_t starts = starts32_.empty() ? starts64_.size() : starts32_.size();
-        return starts == 0 ? 0 : starts - 1;
-    }
-    bool empty() const { return size() == 0; }
+    // The memory the offsets of `lines` lines in `size` bytes take.
+    static std::size_t offsetBytes(std::size_t size, std::size_t lines);
+
+    std::size_t size() const { return lines_; }
+    bool empty() const { return lines_ == 0; }
 
     // The stored bytes of line `index`, without its line end.
     std::string_view bytesAt(std::size_t index) const;
@@ -45,18 +62,24 @@ public:
 
     std::size_t byteSize() const { return size_; }
 
+    // Holds these shares of the memory for loaded files as long as the lines.
+    void keep(std::vector<std::unique_ptr<MemoryShare>> shares) { shares_ = std::move(shares); }
+
 private:
     std::size_t startOf(std::size_t index) const
     {
-        return starts32_.empty() ? starts64_[index] : starts32_[index];
+        return wide_ ? reinterpret_cast<const std::uint64_t*>(starts_.get())[index]
+                     : reinterpret_cast<const std::uint32_t*>(starts_.get())[index];
     }
 
     PageBytes bytes_;
     std::size_t size_ = 0;
-    // starts[i] is where line i begins; one more entry marks the end. Files
-    // under 4 GiB, all real ones, take 32-bit offsets: half the memory.
-    std::vector<std::uint32_t, PageAllocator<std::uint32_t>> starts32_;
-    std::vector<std::uint64_t, PageAllocator<std::uint64_t>> starts64_;
+    std::size_t lines_ = 0;
+    // Where each line begins, and one more entry for the end. Files under
+    // 4 GiB, all real ones, take 32-bit offsets: half the memory.
+    PageBytes starts_;
+    bool wide_ = false;
+    std::vector<std::unique_ptr<MemoryShare>> shares_;
 };
 
 } // namespace logbook

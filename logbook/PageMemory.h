@@ -13,9 +13,12 @@ void* allocatePages(std::size_t bytes);
 // Gives back a block from allocatePages(bytes).
 void freePages(void* block, std::size_t bytes) noexcept;
 
+// Blocks of loaded bytes: memory from allocatePages, or a file's mapping,
+// each given back in its own way.
 struct PagesDeleter {
     std::size_t bytes = 0;
-    void operator()(char* block) const noexcept { freePages(block, bytes); }
+    void (*release)(void* block, std::size_t bytes) noexcept = freePages;
+    void operator()(char* block) const noexcept { release(block, bytes); }
 };
 using PageBytes = std::unique_ptr<char[], PagesDeleter>;
 

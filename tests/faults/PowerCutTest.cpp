@@ -129,6 +129,35 @@ TEST(PowerCut, AFailedSaveIsTakenBackDurablyOrSaysItMayBeStored)
     }
 }
 
+// A file whose name may not be on disk yet gets its folder synced by the
+// next Save that returns: one made empty by another program, and one this
+// program made where a failed Save could not take its record back.
+TEST(PowerCut, ASavedEntryStaysAlsoInAFileWhoseNameWasNotOnDisk)
+{
+    for (const bool madeElsewhere : {true, false}) {
+        Machine s; // known texts: no list file is written, so none syncs the folder
+        s.disk.set(s.path(1), "Main\r\n");
+        s.disk.set(s.path(2), "Audit\r\nVisit\r\n");
+        s.start();
+        s.disk.remove(s.path(0));
+        if (madeElsewhere) {
+            std::unique_ptr<logbook::File> made;
+            bool created = false;
+            ASSERT_EQ(s.disk.open(s.path(0), logbook::Access::Append, made, created), 0);
+        } else {
+            s.troubles.kind = Trouble::TruncateFails;
+            s.troubles.target = s.path(0);
+            s.w->save("06 Mar 2016", "Main", "Audit");
+            ASSERT_TRUE(s.w->platform.errors.at(0).starts_with(kMaySaved));
+            s.troubles = {};
+        }
+        s.w->save("07 Mar 2016", "Main", "Visit");
+        ASSERT_EQ(s.w->MLyS.items.size(), 1u);
+        for (const auto& contents : s.disk.possibleContents(s.path(0)))
+            EXPECT_NE(contents.value_or("").find(s.w->MLyS.items[0] + "\r\n"), std::string::npos) << madeElsewhere;
+    }
+}
+
 namespace {
 
 enum class Outcome { Returned, Failed, Uncertain, Running };

@@ -12,7 +12,7 @@
 
 namespace testing_support {
 
-enum class Step { Open, Size, Read, ReadAt, Append, Sync, Truncate, Lock, Unlock, Close, SyncFolder };
+enum class Step { Open, Size, Read, ReadAt, Map, Append, Sync, Truncate, Lock, Unlock, Close, SyncFolder };
 
 struct Call {
     Step step;
@@ -75,6 +75,10 @@ private:
         int readAt(std::uint64_t offset, char* buffer, std::size_t most, std::size_t& got) override
         {
             return pass(Step::ReadAt, [&] { return real_->readAt(offset, buffer, most, got); });
+        }
+        int map(std::uint64_t size, logbook::PageBytes& bytes) override
+        {
+            return pass(Step::Map, [&] { return real_->map(size, bytes); });
         }
         // A write cut to `maxBytes`; taking nothing at all is what a full device does.
         int append(const char* data, std::size_t size, std::size_t& written) override

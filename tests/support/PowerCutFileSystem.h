@@ -161,6 +161,10 @@ private:
         {
             return files_.tick(), below_->readAt(offset, buffer, most, got);
         }
+        int map(std::uint64_t size, logbook::PageBytes& bytes) override
+        {
+            return files_.tick(), below_->map(size, bytes);
+        }
         int append(const char* data, std::size_t size, std::size_t& written) override
         {
             files_.tick();
