@@ -10,6 +10,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -167,7 +168,7 @@ double splitMegabytesPerSecond(const DataSet& set, int runs)
             logbook::PageBytes copy = logbook::allocatePageBytes(bytes.size());
             std::memcpy(copy.get(), bytes.data(), bytes.size());
             const auto start = Clock::now();
-            const logbook::LineCount count = logbook::countLines(copy.get(), bytes.size());
+            const logbook::LineCount count = logbook::countLines(copy.get(), bytes.size(), std::max(1u, std::thread::hardware_concurrency()));
             const logbook::LineList list(std::move(copy), bytes.size(), count);
             ms += msSince(start);
             lines += list.size();

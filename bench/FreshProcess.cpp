@@ -25,14 +25,11 @@ namespace {
 
 const char* const kProgramName = "tolmarin";
 
-long peakRssKb()
+// The time, the peak memory and the memory of its own while the window was
+// open (or now, for the floor's ways).
+void printFigures(double ms, long anonKb = statusKb("RssAnon"))
 {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stol(line.substr(6));
-    }
-    throw std::runtime_error("no VmHWM in /proc/self/status");
+    std::printf("%.4f %ld %ld\n", ms, statusKb("VmHWM"), anonKb);
 }
 
 std::vector<char*> pointers(std::vector<std::string>& texts)
@@ -78,7 +75,7 @@ RunResult runInChild(const std::string& job, const DataSet& set, const std::stri
     ::waitpid(pid, &status, 0);
     RunResult result;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0
-        || std::sscanf(text.c_str(), "%lf %ld", &result.ms, &result.peakKb) != 2)
+        || std::sscanf(text.c_str(), "%lf %ld %ld", &result.ms, &result.peakKb, &result.anonKb) != 3)
         throw std::runtime_error("the " + job + " run on " + set.directory + " failed");
     return result;
 }
@@ -96,8 +93,7 @@ int runChild(int argc, char** argv)
     try {
         for (FloorWay way : kFloorWays) {
             if (job == floorWayName(way)) {
-                const double ms = timeFloor(way, set);
-                std::printf("%.4f %ld\n", ms, peakRssKb());
+                printFigures(timeFloor(way, set));
                 return 0;
             }
         }
@@ -106,8 +102,9 @@ int runChild(int argc, char** argv)
         empty.directory = warm;
         const bool naive = job == "naive";
         naive ? timeNaiveStartup(empty) : timeStartup(empty);
-        const double ms = naive ? timeNaiveStartup(set) : timeStartup(set);
-        std::printf("%.4f %ld\n", ms, peakRssKb());
+        long anonKb = 0;
+        const double ms = naive ? timeNaiveStartup(set) : timeStartup(set, &anonKb);
+        printFigures(ms, anonKb);
         return 0;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tolmarin-bench: %s\n", error.what());

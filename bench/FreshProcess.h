@@ -9,6 +9,7 @@
 struct RunResult {
     double ms = 0;
     long peakKb = 0; // VmHWM of the process
+    long anonKb = 0; // RssAnon at the end: memory of its own, not a file's pages
 };
 
 // Runs this program again as `tolmarin-bench --child JOB ...` for one figure

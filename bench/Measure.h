@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -19,6 +20,17 @@ inline double median(std::vector<double> values)
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// A figure of /proc/self/status in kB, such as "VmHWM" or "RssAnon".
+inline long statusKb(const std::string& name)
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind(name + ":", 0) == 0)
+            return std::stol(line.substr(name.size() + 1));
+    }
+    throw std::runtime_error("no " + name + " in /proc/self/status");
 }
 
 // A figure taken from a run that went wrong is no figure: stop.

@@ -26,6 +26,8 @@ struct Result {
     double naiveMs = NAN;
     double peakKb = NAN;
     double rssGrowthKb = NAN;
+    double anonKb = NAN;
+    double rssAnonGrowthKb = NAN;
     std::optional<SaveResult> save;
     std::vector<std::string> failures; // "JOB: what went wrong"
 };

@@ -61,12 +61,14 @@ std::unique_ptr<Window> openWindow(const DataSet& set)
     return window;
 }
 
-double timeStartup(const DataSet& set)
+double timeStartup(const DataSet& set, long* anonKb)
 {
     const auto start = Clock::now();
     std::unique_ptr<Window> window = openWindow(set);
     const double ms = msSince(start);
     checkLoaded(*window, set);
+    if (anonKb)
+        *anonKb = statusKb("RssAnon");
     dispose(std::move(window));
     return ms;
 }

@@ -32,7 +32,7 @@ void dispose(std::unique_ptr<QWidget> window);
 std::unique_ptr<Window> openWindow(const DataSet& set);
 
 // Milliseconds until the first paint of the window over `set`, checked for
-// what it shows.
-double timeStartup(const DataSet& set);
+// what it shows; `anonKb` gets RssAnon while the window is open.
+double timeStartup(const DataSet& set, long* anonKb = nullptr);
 // The same for NaiveWindow.
 double timeNaiveStartup(const DataSet& set);

@@ -73,6 +73,7 @@ Result measure(const DataSet& set, const Options& options, const std::string& wa
     std::vector<double> execs;
     std::vector<double> naives;
     std::vector<double> peaks;
+    std::vector<double> anons;
     for (int i = 0; i < options.runs; ++i) { // interleaved, so drift hits all alike
         for (std::size_t way = 0; way < kFloorWays.size(); ++way) {
             const std::string name(floorWayName(kFloorWays[way]));
@@ -82,6 +83,7 @@ Result measure(const DataSet& set, const Options& options, const std::string& wa
         jobs.run("startup", startups, [&] {
             const RunResult startup = runInChild("startup", set, warmDirectory);
             peaks.push_back(static_cast<double>(startup.peakKb));
+            anons.push_back(static_cast<double>(startup.anonKb));
             return startup.ms;
         });
         jobs.run("exec", execs, [&] { return timeExec(set); });
@@ -103,6 +105,7 @@ Result measure(const DataSet& set, const Options& options, const std::string& wa
     result.execMs = medianOrNone(execs);
     result.naiveMs = medianOrNone(naives);
     result.peakKb = medianOrNone(peaks);
+    result.anonKb = medianOrNone(anons);
     return result;
 }
 
@@ -154,6 +157,7 @@ int main(int argc, char** argv)
             placeProgram(sets.back());
             results.push_back(measure(sets.back(), options, warm));
             results.back().rssGrowthKb = results.back().peakKb - results.front().peakKb;
+            results.back().rssAnonGrowthKb = results.back().anonKb - results.front().anonKb;
         }
         // Last: Saves make the files grow. The hostile log is there for
         // start-up alone.

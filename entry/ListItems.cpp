@@ -42,8 +42,7 @@ void ListItems::appendLines(logbook::LineList lines)
             append(lines.textAt(i));
         return;
     }
-    for (std::size_t i = 0; i < lines.size() && widestCells_ <= kShownCharacters; ++i)
-        widenTo(lines.bytesAt(i).size());
+    widenTo(lines.longestLine());
     loaded_ = std::move(lines);
 }
 

@@ -24,8 +24,8 @@ public:
     virtual int read(char* buffer, std::size_t most, std::size_t& got) = 0;
     // One read at `offset`; `got` is 0 at or past the end of the file.
     virtual int readAt(std::uint64_t offset, char* buffer, std::size_t most, std::size_t& got) = 0;
-    // The first `size` bytes of the file, mapped read-only and private, so
-    // that nothing is copied; they stay readable after the file is closed.
+    // The first `size` bytes of the file, mapped read-only, so that nothing
+    // is copied; they stay readable after the file is closed.
     // Where the system cannot map, it fails and the caller reads instead.
     virtual int map(std::uint64_t size, PageBytes& bytes) = 0;
     // One write at the end of the file, which may take fewer bytes than given.

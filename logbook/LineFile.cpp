@@ -222,7 +222,8 @@ PageBytes copyWhole(File& file, const std::string& path, std::uint64_t sizeNow, 
     }
 }
 
-LineList readWhole(const std::string& path, FileSystem& files)
+// `threads`: how many may split the lines of a large file.
+LineList readWhole(const std::string& path, FileSystem& files, unsigned threads)
 {
     bool created = false;
     std::unique_ptr<File> file = openFile(files, path, Access::Read, created);
@@ -247,7 +248,7 @@ LineList readWhole(const std::string& path, FileSystem& files)
         bytes = copyWhole(*file, path, sizeNow, size, shares);
     check(file->close(), Action::Read, path);
 
-    const LineCount count = countLines(bytes.get(), size);
+    const LineCount count = countLines(bytes.get(), size, threads);
     if (count.lines > kMostLines)
         throw FileError(Action::Read, path,
                         "It has too many lines to load (" + std::to_string(count.lines)
@@ -289,7 +290,8 @@ void ReadLinesAhead(const std::string& path, FileSystem& files)
         running.reads.push_back({path, &files, promise.get_future()});
         std::thread([path, &files, promise = std::move(promise)]() mutable {
             try {
-                promise.set_value(readWhole(path, files));
+                // Beside the toolkit's start, which takes a core of its own.
+                promise.set_value(readWhole(path, files, std::max(2u, std::thread::hardware_concurrency()) - 1));
             } catch (...) {
                 promise.set_exception(std::current_exception());
             }
@@ -320,7 +322,7 @@ LineList ReadLines(const std::string& path, FileSystem& files)
             // Read again: the failure reported is the one seen now.
         }
     }
-    return readWhole(path, files);
+    return readWhole(path, files, std::max(1u, std::thread::hardware_concurrency()));
 }
 
 void EnsureFile(const std::string& path, FileSystem& files)

@@ -11,14 +11,16 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 namespace logbook {
 
 namespace {
 
-constexpr std::size_t kBlock = 16;
-// Files from this size on are split on all cores, in pieces of at least this.
-constexpr std::size_t kSplitOnAllCoresFrom = 4 << 20;
+// Files from this size on are split in pieces, one a core, of at least this.
+constexpr std::size_t kSplitInPiecesFrom = 4 << 20;
 constexpr std::size_t kSmallestPiece = 2 << 20;
 
 bool isLineEnd(const char* data, std::size_t size, std::size_t at)
@@ -27,32 +29,36 @@ bool isLineEnd(const char* data, std::size_t size, std::size_t at)
     return data[at] == '\n' || (data[at] == '\r' && (at + 1 == size || data[at + 1] != '\n'));
 }
 
-// One bit for each line end of the block at `block`, the first byte lowest:
+// The line ends of a block of 16 bytes, one bit each, the first byte lowest:
 // the CR and LF bytes of the whole block are found at once.
-unsigned lineEndBits(const char* data, std::size_t size, std::size_t block)
-{
+struct Block16 {
+    static constexpr std::size_t kWidth = 16;
+    static unsigned bits(const char* data, std::size_t size, std::size_t block)
+    {
 #ifdef __SSE2__
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + block));
-    const auto lf = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))));
-    const auto cr = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'))));
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + block));
+        const auto lf = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))));
+        const auto cr = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'))));
 #else
-    unsigned lf = 0, cr = 0;
-    for (std::size_t i = 0; i < kBlock; ++i) {
-        lf |= static_cast<unsigned>(data[block + i] == '\n') << i;
-        cr |= static_cast<unsigned>(data[block + i] == '\r') << i;
-    }
+        unsigned lf = 0, cr = 0;
+        for (std::size_t i = 0; i < kWidth; ++i) {
+            lf |= static_cast<unsigned>(data[block + i] == '\n') << i;
+            cr |= static_cast<unsigned>(data[block + i] == '\r') << i;
+        }
 #endif
-    const unsigned lfAfter = block + kBlock < size && data[block + kBlock] == '\n';
-    return lf | (cr & ~((lf >> 1) | (lfAfter << (kBlock - 1))));
-}
+        const unsigned lfAfter = block + kWidth < size && data[block + kWidth] == '\n';
+        return lf | (cr & ~((lf >> 1) | (lfAfter << (kWidth - 1))));
+    }
+};
 
-// Calls onEnd(at) for each line end in [begin, end), in order.
-template<typename OnEnd> void forEachLineEnd(const char* data, std::size_t size, std::size_t begin, std::size_t end,
-                                             OnEnd onEnd)
+// Calls onEnd(at) for each line end in [begin, end), in order; `Block`
+// finds those of a whole block at once.
+template<typename Block, typename OnEnd> void forEachLineEnd(const char* data, std::size_t size, std::size_t begin,
+                                                             std::size_t end, OnEnd onEnd)
 {
     std::size_t block = begin;
-    for (; end - block >= kBlock; block += kBlock) {
-        for (unsigned bits = lineEndBits(data, size, block); bits != 0; bits &= bits - 1)
+    for (; end - block >= Block::kWidth; block += Block::kWidth) {
+        for (auto bits = Block::bits(data, size, block); bits != 0; bits &= bits - 1)
             onEnd(block + static_cast<std::size_t>(std::countr_zero(bits)));
     }
     for (std::size_t at = block; at < end; ++at) {
@@ -61,14 +67,42 @@ template<typename OnEnd> void forEachLineEnd(const char* data, std::size_t size,
     }
 }
 
+#if defined(__x86_64__) && defined(__GNUC__)
+// Twice the width where the processor has AVX2, as most from 2013 on do.
+#define TOLMARIN_AVX2 __attribute__((target("avx2")))
+struct Block32 {
+    static constexpr std::size_t kWidth = 32;
+    TOLMARIN_AVX2 static std::uint32_t bits(const char* data, std::size_t size, std::size_t block)
+    {
+        const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + block));
+        const auto lf = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\n'))));
+        const auto cr = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\r'))));
+        const std::uint32_t lfAfter = block + kWidth < size && data[block + kWidth] == '\n';
+        return lf | (cr & ~((lf >> 1) | (lfAfter << (kWidth - 1))));
+    }
+};
+template<typename OnEnd> TOLMARIN_AVX2 void forEachLineEndAvx2(const char* data, std::size_t size, std::size_t begin,
+                                                                std::size_t end, OnEnd onEnd)
+{
+    forEachLineEnd<Block32>(data, size, begin, end, onEnd);
+}
+const bool hasAvx2 = __builtin_cpu_supports("avx2");
+#endif
+
+template<typename OnEnd> void eachLineEnd(const char* data, std::size_t size, std::size_t begin, std::size_t end,
+                                          OnEnd onEnd)
+{
+#ifdef TOLMARIN_AVX2
+    if (hasAvx2)
+        return forEachLineEndAvx2(data, size, begin, end, onEnd);
+#endif
+    forEachLineEnd<Block16>(data, size, begin, end, onEnd);
+}
+
 std::size_t countLineEnds(const char* data, std::size_t size, std::size_t begin, std::size_t end)
 {
     std::size_t ends = 0;
-    std::size_t block = begin;
-    for (; end - block >= kBlock; block += kBlock)
-        ends += static_cast<std::size_t>(std::popcount(lineEndBits(data, size, block)));
-    for (std::size_t at = block; at < end; ++at)
-        ends += isLineEnd(data, size, at);
+    eachLineEnd(data, size, begin, end, [&](std::size_t) { ++ends; });
     return ends;
 }
 
@@ -98,18 +132,17 @@ template<typename Offset> void fillStarts(const char* data, std::size_t size, co
         at.push_back(starts + before);
     onAllCores(pieces, [&](LineCount::Piece& piece) {
         Offset* next = at[static_cast<std::size_t>(&piece - pieces.data())];
-        forEachLineEnd(data, size, piece.begin, piece.end, [&](std::size_t end) { *next++ = static_cast<Offset>(end + 1); });
+        eachLineEnd(data, size, piece.begin, piece.end, [&](std::size_t end) { *next++ = static_cast<Offset>(end + 1); });
     });
     starts[count.lines] = static_cast<Offset>(size); // the end of an unended last line, or again the end
 }
 
 } // namespace
 
-LineCount countLines(const char* data, std::size_t size)
+LineCount countLines(const char* data, std::size_t size, unsigned threads)
 {
     LineCount count;
-    const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t pieces = size < kSplitOnAllCoresFrom ? 1 : std::min(cores, size / kSmallestPiece);
+    const std::size_t pieces = size < kSplitInPiecesFrom ? 1 : std::clamp<std::size_t>(size / kSmallestPiece, 1, threads);
     for (std::size_t i = 0; i < pieces; ++i)
         count.pieces.push_back({size / pieces * i / 64 * 64, i + 1 == pieces ? size : size / pieces * (i + 1) / 64 * 64, 0});
     onAllCores(count.pieces, [&](LineCount::Piece& piece) {
@@ -140,6 +173,12 @@ LineList::LineList(PageBytes bytes, std::size_t size, const LineCount& count)
         fillStarts<std::uint64_t>(bytes_.get(), size_, count, starts_.get());
     else
         fillStarts<std::uint32_t>(bytes_.get(), size_, count, starts_.get());
+    // From the offsets: a line is looked at only when its line and line end
+    // are longer than the longest so far.
+    for (std::size_t i = 0; i < lines_; ++i) {
+        if (startOf(i + 1) - startOf(i) > longest_)
+            longest_ = std::max(longest_, bytesAt(i).size());
+    }
 }
 
 LineList LineList::fromBytes(std::string_view bytes)
@@ -147,7 +186,7 @@ LineList LineList::fromBytes(std::string_view bytes)
     PageBytes copy = allocatePageBytes(bytes.size());
     if (!bytes.empty())
         std::memcpy(copy.get(), bytes.data(), bytes.size());
-    const LineCount count = countLines(copy.get(), bytes.size());
+    const LineCount count = countLines(copy.get(), bytes.size(), std::max(1u, std::thread::hardware_concurrency()));
     return LineList(std::move(copy), bytes.size(), count);
 }
 

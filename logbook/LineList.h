@@ -21,7 +21,8 @@ inline std::string_view separatorAfter(char lastByte)
 }
 
 // The line ends of a file's bytes, counted before any memory is taken for
-// them, piece by piece as the cores share the work.
+// them; a large file in pieces, one for each of `threads`, which the fill
+// shares out the same way.
 struct LineCount {
     struct Piece {
         std::size_t begin, end, ends;
@@ -29,7 +30,7 @@ struct LineCount {
     std::vector<Piece> pieces;
     std::size_t lines = 0; // with a last line that has no line end
 };
-LineCount countLines(const char* data, std::size_t size);
+LineCount countLines(const char* data, std::size_t size, unsigned threads);
 
 // A part of the memory set aside for loaded files, given back when the
 // lines that hold it go.
@@ -61,6 +62,8 @@ public:
     std::string textAt(std::size_t index) const;
 
     std::size_t byteSize() const { return size_; }
+    // The length in bytes of the longest line, found as the lines are split.
+    std::size_t longestLine() const { return longest_; }
 
     // Holds these shares of the memory for loaded files as long as the lines.
     void keep(std::vector<std::unique_ptr<MemoryShare>> shares) { shares_ = std::move(shares); }
@@ -79,6 +82,7 @@ private:
     // 4 GiB, all real ones, take 32-bit offsets: half the memory.
     PageBytes starts_;
     bool wide_ = false;
+    std::size_t longest_ = 0;
     std::vector<std::unique_ptr<MemoryShare>> shares_;
 };
 

@@ -238,3 +238,44 @@ TEST_F(WindowTest, ListsPastSixteenBits)
     EXPECT_EQ(bar->value(), 0);
     EXPECT_EQ(bar->maximum(), kCount + 1 - visible);
 }
+
+// Another program cuts the mapped entry log short, to nothing and to the
+// middle of a row: every row painted afterwards shows its line or NUL marks,
+// and a Save still appends one whole line.
+TEST_F(WindowTest, ALogCutShortUnderTheWindowShowsNulMarksAndTakesASave)
+{
+    constexpr int kRows = 3000;
+    std::string log;
+    for (int i = 0; i < kRows; ++i)
+        log += logbook::composeEntryLine("07 Mar 2016", "Branch " + std::to_string(i), "Reason") + "\r\n";
+    for (const std::size_t cut : {0, 1000 * 62 + 20}) {
+        dir.write("TOLM.LyS", log);
+        open();
+        ASSERT_EQ(std::system(("truncate -s " + std::to_string(cut) + " " + dir.file("TOLM.LyS")).c_str()), 0);
+        QAbstractItemView* entries = list("MLyS");
+        QScrollBar* bar = entries->verticalScrollBar();
+        for (int top = 0; top <= bar->maximum(); top += bar->pageStep()) {
+            bar->setValue(top);
+            entries->viewport()->repaint();
+        }
+        bar->setValue(bar->maximum());
+        entries->viewport()->repaint();
+        const QString nul = QString(60, QChar(0xFFFD));
+        for (int row = 0; row < kRows; row += 7) {
+            const QString shown = entries->model()->index(row, 0).data().toString();
+            if (static_cast<std::size_t>(row + 1) * 62 <= cut) {
+                EXPECT_TRUE(shown.startsWith("07 Mar 2016  Branch ")) << row;
+            } else if (static_cast<std::size_t>(row) * 62 >= cut) {
+                EXPECT_EQ(shown.left(60), nul) << row;
+            }
+        }
+        pickDate("08", "April", "2017");
+        type("Text1", "Main");
+        type("Text2", "Audit");
+        save();
+        const std::string line = "08 Apr 2017  Main             Audit                         ";
+        EXPECT_EQ(dir.read("TOLM.LyS"), log.substr(0, cut) + (cut % 62 ? "\r\n" : "") + line + "\r\n");
+        EXPECT_EQ(rows(entries).last().toStdString(), line);
+        EXPECT_TRUE(errors.isEmpty());
+    }
+}

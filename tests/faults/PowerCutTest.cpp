@@ -288,6 +288,7 @@ private:
         }
         const std::size_t lists[] = {w->MLyS.items.size(), w->Text1.items.size(), w->Text2.items.size()};
         w->platform.errors.clear();
+        files.calls.clear(); // a long run would keep millions
         w->form.Command1_Click();
         inFlight_.clear();
         troubles = {};
@@ -331,8 +332,9 @@ private:
             if (e.generation != generation)
                 continue;
             // Without a lock another writer may end an unended last line
-            // first: an uncertain record's own line end is then a line.
-            if (e.outcome == Outcome::Uncertain && r + 1 < rest.size() && rest[r].empty())
+            // first: an uncertain or running record's own line end is then
+            // an empty line.
+            if ((e.outcome == Outcome::Uncertain || e.outcome == Outcome::Running) && r < rest.size() && rest[r].empty())
                 ++r;
             const bool whole = r < rest.size() && rest[r] == e.text;
             const bool part = r < rest.size() && !rest[r].empty() && e.text.starts_with(rest[r]);

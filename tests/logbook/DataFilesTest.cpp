@@ -89,3 +89,17 @@ TEST(LineList, FindsALineEndWhereverItFallsAndNothingElse)
     ASSERT_EQ(many.size(), (3u << 20) + 1);
     EXPECT_EQ(many.bytesAt(many.size() - 1), "last");
 }
+
+// Large files are split in pieces, one a core, cut on 64-byte boundaries:
+// here every such boundary falls between a CR and its LF.
+TEST(LineList, PiecesSplitOnAllCoresJoinAsOne)
+{
+    std::string chunk = "\n" + std::string(62, 'x') + "\r", bytes;
+    for (int i = 0; i < (10 << 20) / 64; ++i)
+        bytes += chunk;
+    const LineList list = LineList::fromBytes(bytes);
+    ASSERT_EQ(list.size(), (10u << 20) / 64 + 1);
+    EXPECT_EQ(list.bytesAt(0), "");
+    for (std::size_t i = 1; i < list.size(); ++i)
+        ASSERT_EQ(list.bytesAt(i), chunk.substr(1, 62)) << i;
+}

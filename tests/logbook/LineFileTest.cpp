@@ -8,8 +8,17 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
+
+#ifndef _WIN32
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 using namespace logbook;
 using namespace testing_support;
@@ -88,5 +97,36 @@ TEST(AppendLine, AFileThatShrankUnderTheLockFailsTheSave)
 TEST(LineFile, AFileSystemThatCannotSyncAFolderIsNoFailure)
 {
     EXPECT_EQ(platformFileSystem().syncFolder("/proc"), 0); // EINVAL there
+}
+
+// Lines read from a file that another program then cuts short read as NULs
+// where the file is gone, and the program goes on. Any other SIGBUS still
+// ends it.
+TEST(TruncationGuard, ACutShortFileReadsAsNulsAndOtherBusErrorsStillEndTheProgram)
+{
+    TempDir dir;
+    const std::string line(99, 'x');
+    std::string bytes;
+    for (int i = 0; i < 200; ++i) // 20,000 bytes: five pages
+        bytes += line + "\n";
+    dir.write("TOLM.LyS", bytes);
+    const LineList lines = ReadLines(dir.file("TOLM.LyS"));
+    ASSERT_EQ(std::system(("truncate -s 5050 " + dir.file("TOLM.LyS")).c_str()), 0);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view kept = lines.bytesAt(i);
+        // The line ends are gone too: a cut row reads to where the next one starts.
+        EXPECT_EQ(kept, i < 50 ? line : i == 50 ? line.substr(0, 50) + std::string(50, '\0') : std::string(100, '\0'))
+            << i;
+    }
+    EXPECT_EXIT(
+        {
+            FILE* other = std::tmpfile();
+            std::fputs(bytes.c_str(), other);
+            std::fflush(other);
+            auto* mapped = static_cast<volatile char*>(::mmap(nullptr, bytes.size(), PROT_READ, MAP_SHARED, ::fileno(other), 0));
+            std::ignore = ::ftruncate(::fileno(other), 0);
+            std::exit(mapped[10000]);
+        },
+        testing::KilledBySignal(SIGBUS), "");
 }
 #endif
