@@ -197,6 +197,8 @@ void HQ::bindEvents()
 
 bool HQ::guarded(void (entry::HQForm::*handler)())
 {
+    if (platform_->waiting()) // a Save waiting for a lock repaints, but runs nothing else
+        return false;
     if (guard_->run([&] { (form_.get()->*handler)(); }))
         return true;
     // Qt cannot carry an exception through its event loop; the failure has

@@ -4,7 +4,11 @@
 #include "ListBoxView.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLocale>
+
+#include <thread>
 
 namespace qtui {
 
@@ -75,5 +79,24 @@ std::string QtPlatform::toUpper(std::string_view text) const
 }
 
 void QtPlatform::showError(const std::string& message) { report_(QString::fromStdString(message)); }
+
+void QtPlatform::waitBusy(std::chrono::milliseconds interval)
+{
+    if (!waiting_) {
+        waiting_ = true;
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    // The window repaints and shows the cursor; input waits for the Save.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    std::this_thread::sleep_for(interval);
+}
+
+void QtPlatform::waitDone()
+{
+    if (!waiting_)
+        return;
+    waiting_ = false;
+    QGuiApplication::restoreOverrideCursor();
+}
 
 } // namespace qtui

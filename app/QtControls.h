@@ -65,10 +65,15 @@ public:
     explicit QtPlatform(ErrorReporter report) : report_(std::move(report)) {}
     std::string toUpper(std::string_view text) const override;
     void showError(const std::string& message) override;
+    void waitBusy(std::chrono::milliseconds interval) override;
+    void waitDone() override;
     void setErrorReporter(ErrorReporter report) { report_ = std::move(report); }
+    // While Save waits for a lock: no handler may run meanwhile.
+    bool waiting() const { return waiting_; }
 
 private:
     ErrorReporter report_;
+    bool waiting_ = false;
     // Made once: the first Save upper-cases every known branch and reason,
     // and QLocale::system() per call would double its cost.
     QLocale locale_ = QLocale::system();

@@ -5,6 +5,7 @@
 
 #include <LineList.h>
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -66,6 +67,11 @@ public:
     virtual std::string toUpper(std::string_view text) const = 0;
     // Shows a failure to the user in a modal message box.
     virtual void showError(const std::string& message) = 0;
+    // Lets `interval` pass while Save waits for a lock another program
+    // holds: the window shows that it is busy, and may repaint, but runs no
+    // handler. waitDone() ends it.
+    virtual void waitBusy(std::chrono::milliseconds interval) = 0;
+    virtual void waitDone() = 0;
 };
 
 // The controls of the window HQ that the handlers touch: MLyS the entry

@@ -30,6 +30,27 @@ std::string fieldText(const std::string& typed)
     return std::string(logbook::leftCharacters(logbook::replaceControlCharacters(typed), kFieldLengthCap));
 }
 
+// A Save's one deadline for the locks of all its files, the window busy
+// meanwhile.
+class SaveWait final : public logbook::LockWait {
+public:
+    explicit SaveWait(Platform& platform) : platform_(platform) {}
+    ~SaveWait() override
+    {
+        if (waited_)
+            platform_.waitDone();
+    }
+    void pause(std::chrono::milliseconds interval) override
+    {
+        waited_ = true;
+        platform_.waitBusy(interval);
+    }
+
+private:
+    Platform& platform_;
+    bool waited_ = false;
+};
+
 } // namespace
 
 std::string startupFailureMessage(const std::exception& error)
@@ -158,8 +179,9 @@ void HQForm::save(bool& stored)
         return;
     }
     const std::string entryLine = logbook::composeEntryLine(date, branch, reason);
+    SaveWait wait(c_.platform);
     try {
-        logbook::AppendLine(entryLogPath_, entryLine, files_);
+        logbook::AppendLine(entryLogPath_, entryLine, files_, wait);
     } catch (const logbook::UncertainAppend& error) {
         // The inputs stay, but saving them again could store the entry twice.
         c_.platform.showError(std::string("The entry may have been saved, whole or in part. Start Tolmarin again and "
@@ -174,8 +196,8 @@ void HQForm::save(bool& stored)
     stored = true;
     c_.MLyS.addItem(entryLine);
 
-    std::string problems = learn(c_.Text1, knownBranches_, branchListPath_, "branch", branch);
-    problems += learn(c_.Text2, knownReasons_, reasonListPath_, "reason", reason);
+    std::string problems = learn(c_.Text1, knownBranches_, branchListPath_, "branch", branch, wait);
+    problems += learn(c_.Text2, knownReasons_, reasonListPath_, "reason", reason, wait);
 
     c_.Label1.setCaption(std::string(kNoDateCaption));
     c_.Text1.setEditText("");
@@ -201,7 +223,7 @@ bool HQForm::isKnown(ComboBox& field, KnownTexts& known, const std::string& uppe
 }
 
 std::string HQForm::learn(ComboBox& field, KnownTexts& known, const std::string& listPath,
-                          const std::string& listName, const std::string& text)
+                          const std::string& listName, const std::string& text, logbook::LockWait& wait)
 {
     std::string upper = c_.platform.toUpper(text);
     if (isKnown(field, known, upper))
@@ -212,7 +234,7 @@ std::string HQForm::learn(ComboBox& field, KnownTexts& known, const std::string&
     const auto index = known.upper.insert(std::move(upper)).first;
     std::string problem;
     try {
-        logbook::AppendLine(listPath, text, files_);
+        logbook::AppendLine(listPath, text, files_, wait);
     } catch (const logbook::UncertainAppend& error) {
         // Kept as learned: the list may hold it, and a second line would
         // show it twice.

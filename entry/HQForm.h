@@ -6,6 +6,7 @@
 #include "Controls.h"
 
 #include <FileSystem.h>
+#include <LineFile.h>
 
 #include <cstdint>
 #include <exception>
@@ -61,7 +62,7 @@ private:
     // Adds a new branch or reason to its list file and combo box; returns a
     // message for the user when the list file could not be written.
     std::string learn(ComboBox& field, KnownTexts& known, const std::string& listPath, const std::string& listName,
-                      const std::string& text);
+                      const std::string& text, logbook::LockWait& wait);
 
     HQControls c_;
     logbook::FileSystem& files_;

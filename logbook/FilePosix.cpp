@@ -10,7 +10,6 @@
 namespace logbook {
 
 const int kDeviceFullError = ENOSPC;
-const int kFileShrankError = EIO;
 const int kLockHeldError = EAGAIN;
 
 namespace {

@@ -68,10 +68,8 @@ std::uint64_t physicalMemory();
 std::uint64_t memoryForFiles();
 
 // The system's codes for the failures the shared code tells apart: a write
-// that takes no byte, a file that shrank under the append lock, and a lock
-// that another program holds.
+// that takes no byte, and a lock that another program holds.
 extern const int kDeviceFullError;
-extern const int kFileShrankError;
 extern const int kLockHeldError;
 
 } // namespace logbook

@@ -7,7 +7,6 @@
 namespace logbook {
 
 const int kDeviceFullError = ERROR_DISK_FULL;
-const int kFileShrankError = ERROR_READ_FAULT;
 const int kLockHeldError = ERROR_LOCK_VIOLATION;
 
 namespace {

@@ -77,28 +77,23 @@ std::string_view separatorBefore(File& file, const std::string& path, std::uint6
     std::size_t got = 0;
     check(file.readAt(size - 1, &last, 1, got), Action::Read, path);
     if (got != 1) // shrunk under our lock: not a file we can trust
-        throw FileError(Action::Read, path, kFileShrankError);
+        throw FileError(Action::Write, path, "Another program changed it during the Save");
     return separatorAfter(last);
 }
 
-// Another instance holds the append lock for one write and sync. A lock held
-// much longer is a stuck program or a stale lock on a network share: rather
-// than freeze the window, Save then fails and says so.
-constexpr auto kLockWait = std::chrono::seconds(5);
 constexpr auto kLockRetryInterval = std::chrono::milliseconds(50);
 
 // Whether the append lock was taken; where the file system has no locks the
 // append goes ahead unlocked.
-bool lockForAppend(File& file, const std::string& path)
+bool lockForAppend(File& file, const std::string& path, LockWait& wait)
 {
-    const auto deadline = std::chrono::steady_clock::now() + kLockWait;
     for (;;) {
         const int error = file.tryLock();
         if (error != kLockHeldError)
             return error == 0;
-        if (std::chrono::steady_clock::now() >= deadline)
+        if (wait.over())
             throw FileError(Action::Write, path, "It is locked by another program");
-        std::this_thread::sleep_for(kLockRetryInterval);
+        wait.pause(kLockRetryInterval);
     }
 }
 
@@ -334,13 +329,34 @@ void EnsureFile(const std::string& path, FileSystem& files)
     check(file->close(), Action::Write, path);
 }
 
+LockWait::LockWait(std::chrono::steady_clock::duration most)
+    : deadline_(std::chrono::steady_clock::now() + most)
+{
+}
+
+bool LockWait::over() const
+{
+    return std::chrono::steady_clock::now() >= deadline_;
+}
+
+void LockWait::pause(std::chrono::milliseconds interval)
+{
+    std::this_thread::sleep_for(interval);
+}
+
 void AppendLine(const std::string& path, std::string_view text, FileSystem& files)
+{
+    LockWait wait;
+    AppendLine(path, text, files, wait);
+}
+
+void AppendLine(const std::string& path, std::string_view text, FileSystem& files, LockWait& wait)
 {
     bool created = false;
     std::unique_ptr<File> file = openFile(files, path, Access::ReadAppend, created);
     if (created) // a new name, not yet on disk
         setFolderSynced(path, false);
-    const bool locked = lockForAppend(*file, path);
+    const bool locked = lockForAppend(*file, path, wait);
     std::uint64_t sizeBefore = 0;
     check(file->size(sizeBefore), Action::Write, path);
 

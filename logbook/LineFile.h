@@ -6,6 +6,7 @@
 #include "FileSystem.h"
 #include "LineList.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -38,14 +39,31 @@ LineList ReadLines(const std::string& path, FileSystem& files = platformFileSyst
 // A read nobody takes never holds up the program's end.
 void ReadLinesAhead(const std::string& path, FileSystem& files = platformFileSystem());
 
+// How a Save waits while other programs hold its files' append locks. They
+// hold one for a write and a sync; one held much longer is a stuck program or
+// a stale lock on a network share, and rather than freeze the window, Save
+// then fails and says so. One deadline serves all the files of a Save.
+class LockWait {
+public:
+    explicit LockWait(std::chrono::steady_clock::duration most = std::chrono::seconds(5));
+    virtual ~LockWait() = default;
+    bool over() const;
+    // Lets `interval` pass before the lock is tried again.
+    virtual void pause(std::chrono::milliseconds interval);
+
+private:
+    std::chrono::steady_clock::time_point deadline_;
+};
+
 // Appends `text` and CR LF in one write and flushes it to stable storage
 // before returning. If the file's last line lacks a line end, that line is
 // ended first so the two records never run together (a last line ended by a
-// lone CR gets its LF). Waits a few seconds at most while another program
-// holds the file's append lock, then fails. A failure throws FileError when
+// lone CR gets its LF). Waits while another program holds the file's append
+// lock, until `wait` is over (five seconds of its own), then fails. A failure throws FileError when
 // the file is left as it was, durably: no partial line stays behind; and
 // UncertainAppend when the record, whole or in part, may be stored (it could
 // not be taken back, or without the lock it was not provably its own).
+void AppendLine(const std::string& path, std::string_view text, FileSystem& files, LockWait& wait);
 void AppendLine(const std::string& path, std::string_view text, FileSystem& files = platformFileSystem());
 
 } // namespace logbook

@@ -78,6 +78,8 @@ public:
     void setOwner(HWND owner) { owner_ = owner; }
     std::string toUpper(std::string_view text) const override;
     void showError(const std::string& message) override;
+    void waitBusy(std::chrono::milliseconds interval) override { ::Sleep(static_cast<DWORD>(interval.count())); }
+    void waitDone() override {}
 
 private:
     HWND owner_ = nullptr;

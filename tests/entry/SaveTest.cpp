@@ -82,34 +82,62 @@ TEST_F(Save, GuardAndEntryLines)
     EXPECT_TRUE(dir.read("Reason.LyS").ends_with("a b c\r\nrrrrrrrrrrrrrrrr\r\n"));
 }
 
-TEST_F(Save, AFileLockedByAnotherProgramIsNamedAfterAWhileAndNothingIsWritten)
+// Locks held by another program: the window is busy while a Save waits,
+// five seconds at most for all its files together, then the Save names the
+// file. A locked entry log stores nothing and keeps the inputs.
+TEST_F(Save, LockedFilesAreNamedAfterOneWaitOfAtMostFiveSeconds)
 {
-    std::unique_ptr<logbook::File> held;
-    auto holdLock = [&, created = false]() mutable {
-        auto& files = logbook::platformFileSystem();
-        return files.open(dir.file("TOLM.LyS"), logbook::Access::ReadAppend, held, created) == 0 && held->tryLock() == 0;
+    const std::string names[] = {"TOLM.LyS", "Branch.LyS", "Reason.LyS"};
+    std::unique_ptr<logbook::File> held[3];
+    auto holdLocks = [&, created = false]() mutable {
+        for (int i = 0; i < 3; ++i) {
+            if (logbook::platformFileSystem().open(dir.file(names[i]), logbook::Access::ReadAppend, held[i], created) != 0
+                || held[i]->tryLock() != 0)
+                return false;
+        }
+        return true;
     };
+    auto locked = [&](const std::string& name) { return "Cannot write file " + dir.file(name) + ":\nIt is locked by another program."; };
 #ifdef _WIN32 // a lock belongs to a handle: a second one is as good as another program
-    ASSERT_TRUE(holdLock());
-#else // a lock belongs to a process: a child holds it until killed, also when the test fails
-    int ready[2];
+    ASSERT_TRUE(holdLocks());
+    auto releaseEntryLog = [&] { held[0].reset(); };
+#else // a lock belongs to a process: a child holds them until killed, also when the test fails
+    int ready[2], release[2];
     ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(release), 0);
     const pid_t holder = ::fork();
-    if (holder == 0)
-        ::_exit(holdLock() && ::write(ready[1], "L", 1) == 1 ? ::pause() : 1);
+    if (holder == 0) {
+        char byte = 0;
+        if (!holdLocks() || ::write(ready[1], "L", 1) != 1 || ::read(release[0], &byte, 1) != 1)
+            ::_exit(1);
+        held[0].reset(); // closing the log lets its lock go
+        ::_exit(::write(ready[1], "R", 1) == 1 ? ::pause() : 1);
+    }
     struct KillAtEnd {
         pid_t pid;
         ~KillAtEnd() { ::kill(pid, SIGKILL), ::waitpid(pid, nullptr, 0); }
     } killAtEnd{holder};
-    ::close(ready[1]);
-    char locked = 0;
-    ASSERT_EQ(::read(ready[0], &locked, 1), 1); // nothing when the child could not lock
+    char signal = 0;
+    ASSERT_EQ(::read(ready[0], &signal, 1), 1); // nothing when the child could not lock
+    auto releaseEntryLog = [&] { return ::write(release[1], "R", 1) == 1 && ::read(ready[0], &signal, 1) == 1; };
 #endif
     w.pickDate("07", "March", "2016");
     w.save(w.Label1.text, "Main", "Audit");
-    EXPECT_EQ(w.platform.errors, (Items{"The entry was not saved.\n\nCannot write file " + dir.file("TOLM.LyS")
-                                        + ":\nIt is locked by another program."}));
+    EXPECT_EQ(w.platform.errors, (Items{"The entry was not saved.\n\n" + locked("TOLM.LyS")}));
     EXPECT_EQ(w.Label1.text + w.Text1.text + w.Text2.text + dir.read("TOLM.LyS"), "07 Mar 2016MainAudit");
+    EXPECT_GT(w.platform.waited.count(), 0);
+    EXPECT_FALSE(w.platform.busy);
+
+    releaseEntryLog();
+    w.platform.errors.clear();
+    w.platform.waited = {};
+    w.form.Command1_Click(); // both list files locked: one deadline for both
+    EXPECT_EQ(w.platform.errors, (Items{"The entry was saved.\n\nThe new branch could not be added to the branch list.\n"
+                                        + locked("Branch.LyS") + "\n\nThe new reason could not be added to the reason list.\n"
+                                        + locked("Reason.LyS")}));
+    EXPECT_EQ(dir.read("TOLM.LyS"), testing_support::kWorkedExample + "\r\n");
+    EXPECT_LT(w.platform.waited, std::chrono::milliseconds(5050)); // what it slept for is less than all its time
+    EXPECT_FALSE(w.platform.busy);
 }
 
 #ifdef _WIN32

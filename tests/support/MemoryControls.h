@@ -9,6 +9,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace testing_support {
@@ -59,7 +60,16 @@ struct MemoryLabel : entry::Label {
 struct MemoryPlatform : entry::Platform {
     std::string toUpper(std::string_view text) const override;
     void showError(const std::string& message) override { errors.push_back(message); }
+    void waitBusy(std::chrono::milliseconds interval) override
+    {
+        busy = true;
+        waited += interval;
+        std::this_thread::sleep_for(interval);
+    }
+    void waitDone() override { busy = false; }
     std::vector<std::string> errors;
+    bool busy = false;
+    std::chrono::milliseconds waited{0}; // in all, while Saves waited for locks
 };
 
 // A whole window's worth of controls with the form wired to them.
