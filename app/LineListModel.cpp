@@ -27,9 +27,13 @@ QVariant LineListModel::data(const QModelIndex& index, int role) const
 
 void LineListModel::append(const std::string& text)
 {
+    // Whatever can run out of memory happens before the views are told of
+    // the row, so that they never wait for one that does not come.
+    std::string copy = text;
+    items_.reserveOne();
     const int row = rowCount();
     beginInsertRows({}, row, row);
-    items_.append(text);
+    items_.append(std::move(copy));
     endInsertRows();
 }
 

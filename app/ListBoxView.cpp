@@ -6,6 +6,7 @@
 #include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QtMath>
 
@@ -29,26 +30,25 @@ ListBoxView::ListBoxView(QWidget* parent)
     });
 }
 
+// A change from code is never the user's choice; the flag is put back
+// however the change ends, also when memory runs out.
 void ListBoxView::clearItems()
 {
-    updating_ = true;
+    const QScopedValueRollback quiet(updating_, true);
     model_->clear();
-    updating_ = false;
     stalePress_ = true;
 }
 
 void ListBoxView::addItem(const std::string& text)
 {
-    updating_ = true;
+    const QScopedValueRollback quiet(updating_, true);
     model_->append(text);
-    updating_ = false;
 }
 
 void ListBoxView::addItems(logbook::LineList lines)
 {
-    updating_ = true;
+    const QScopedValueRollback quiet(updating_, true);
     model_->appendLines(std::move(lines));
-    updating_ = false;
 }
 
 std::string ListBoxView::selectedText() const
@@ -93,9 +93,17 @@ int ListBoxView::rowLeft() const
     return isRightToLeft() ? viewport()->width() - rowWidth() + offset : -offset;
 }
 
+// Rows times their height pass the range of an int beyond some hundred
+// million rows: positions are worked out in 64 bits, and a row that far
+// from the view is placed just as far as an int can say.
+static int pixelsFromRows(qint64 rows, int height)
+{
+    return static_cast<int>(std::clamp<qint64>(rows * height, -(INT_MAX / 2), INT_MAX / 2));
+}
+
 QRect ListBoxView::rowRect(int row) const
 {
-    return {rowLeft(), (row - firstVisibleRow()) * itemHeight(), rowWidth(), itemHeight()};
+    return {rowLeft(), pixelsFromRows(qint64{row} - firstVisibleRow(), itemHeight()), rowWidth(), itemHeight()};
 }
 
 QRect ListBoxView::visualRect(const QModelIndex& index) const
@@ -117,7 +125,7 @@ QModelIndex ListBoxView::indexAt(const QPoint& point) const
 
 int ListBoxView::horizontalOffset() const { return horizontalScrollBar()->value(); }
 
-int ListBoxView::verticalOffset() const { return firstVisibleRow() * itemHeight(); }
+int ListBoxView::verticalOffset() const { return pixelsFromRows(firstVisibleRow(), itemHeight()); }
 
 void ListBoxView::scrollTo(const QModelIndex& index, ScrollHint hint)
 {

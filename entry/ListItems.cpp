@@ -28,6 +28,12 @@ void ListItems::widenTo(std::size_t bytes)
     widestCells_ = std::max(widestCells_, std::min(bytes, kShownCharacters + 1));
 }
 
+void ListItems::reserveOne()
+{
+    if (added_.size() == added_.capacity())
+        added_.reserve(std::max<std::size_t>(16, added_.capacity() * 2));
+}
+
 void ListItems::append(std::string text)
 {
     const std::size_t bytes = text.size();

@@ -26,6 +26,9 @@ public:
     // without decoding one.
     std::size_t widestCells() const { return widestCells_; }
 
+    // Makes room for one more item, so that the append after it cannot fail:
+    // a model can then tell its views of the row only once it is sure.
+    void reserveOne();
     void append(std::string text);
     void appendLines(logbook::LineList lines);
     void removeLast();

@@ -11,8 +11,10 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <tuple>
 
 #ifndef _WIN32
@@ -80,7 +82,8 @@ TEST(LineFile, AFolderInADataFilesPlaceCannotBeOpened)
 #ifndef _WIN32
 // A file cut short by another program after its size was taken, while the
 // Save holds the lock (advisory on POSIX; Windows' lock keeps others out):
-// nothing can be trusted about it, so nothing is written.
+// nothing can be trusted about it, so nothing is written, and the message
+// says what happened rather than sending the user after a broken disk.
 TEST(AppendLine, AFileThatShrankUnderTheLockFailsTheSave)
 {
     TempDir dir;
@@ -90,8 +93,31 @@ TEST(AppendLine, AFileThatShrankUnderTheLockFailsTheSave)
             std::filesystem::resize_file(dir.file("TOLM.LyS"), 0);
         return Fault{};
     });
-    EXPECT_THROW(AppendLine(dir.file("TOLM.LyS"), "x", files), FileError);
+    try {
+        AppendLine(dir.file("TOLM.LyS"), "x", files);
+        ADD_FAILURE() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_STREQ(error.what(), ("Cannot write file " + dir.file("TOLM.LyS")
+                                    + ":\nAnother program changed it during the Save.").c_str());
+    }
     EXPECT_EQ(dir.read("TOLM.LyS"), "");
+}
+
+// A read ahead that nobody takes, because start-up failed on another file,
+// does not hold up the program's end, however long it blocks.
+TEST(ReadLines, AReadAheadNobodyTakesDoesNotHoldUpTheEnd)
+{
+    EXPECT_EXIT(
+        {
+            FaultyFileSystem hanging([](std::size_t, const Call&) {
+                for (;;)
+                    std::this_thread::sleep_for(std::chrono::hours(1));
+                return Fault{};
+            });
+            ReadLinesAhead("/nowhere/Branch.LyS", hanging);
+            std::exit(3);
+        },
+        testing::ExitedWithCode(3), "");
 }
 
 TEST(LineFile, AFileSystemThatCannotSyncAFolderIsNoFailure)
