@@ -279,3 +279,31 @@ TEST_F(WindowTest, ALogCutShortUnderTheWindowShowsNulMarksAndTakesASave)
         EXPECT_TRUE(errors.isEmpty());
     }
 }
+
+// While a Save waits for a lock another program holds, the window shows a
+// busy cursor and runs no handler; afterwards all is as before.
+TEST_F(WindowTest, ASaveWaitingForALockShowsItIsBusyAndRunsNothingElse)
+{
+    using namespace testing_support;
+    int tries = 0;
+    const QCursor* during = nullptr;
+    FaultyFileSystem files([&](std::size_t, const Call& call) {
+        if (call.step != Step::Lock || ++tries > 2)
+            return Fault{};
+        if (tries == 2) { // the window is waiting now
+            during = QApplication::overrideCursor();
+            QTest::mouseClick(find("Label1"), Qt::LeftButton);
+        }
+        return Fault{logbook::kLockHeldError};
+    });
+    open(false, files);
+    pickDate("07", "March", "2016");
+    type("Text1", "Main");
+    type("Text2", "Audit");
+    save();
+    ASSERT_NE(during, nullptr);
+    EXPECT_EQ(during->shape(), Qt::WaitCursor);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(list("CLyS")->isVisible()); // the click on the date label ran nothing
+    EXPECT_EQ(dir.read("TOLM.LyS"), testing_support::kWorkedExample + "\r\n");
+}
