@@ -104,16 +104,9 @@ public:
     void restore(std::mt19937& random)
     {
         cutAt_ = 0;
-        for (auto& [path, name] : names_) {
-            const bool older = name.onDisk != name.now && random() % 2 == 0;
-            const std::shared_ptr<Inode> inode = older ? name.onDisk : name.now;
-            Contents contents;
-            if (inode) {
-                const std::size_t kept = random() % (inode->pending.size() + 1);
-                const std::vector<std::uint64_t> torn = tears(*inode, kept);
-                contents = survivor(*inode, kept, torn.empty() || random() % 2 ? 0 : torn[random() % torn.size()]);
-            }
-            set(path, contents);
+        for (const auto& [path, name] : names_) {
+            const std::vector<Contents> possible = possibleContents(path);
+            set(path, possible[random() % possible.size()]);
         }
     }
 
