@@ -195,7 +195,9 @@ std::uint64_t memoryForFiles()
 
 FileSystem& platformFileSystem()
 {
-    static PosixFileSystem files;
+    // Never destroyed: a read ahead still running when the program ends
+    // goes on using it until the system ends its thread.
+    static PosixFileSystem& files = *new PosixFileSystem;
     return files;
 }
 

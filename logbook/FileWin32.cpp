@@ -189,7 +189,9 @@ std::uint64_t memoryForFiles()
 
 FileSystem& platformFileSystem()
 {
-    static Win32FileSystem files;
+    // Never destroyed: a read ahead still running when the program ends
+    // goes on using it until the system ends its thread.
+    static Win32FileSystem& files = *new Win32FileSystem;
     return files;
 }
 
