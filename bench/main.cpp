@@ -1,7 +1,7 @@
 // tolmarin-bench: how start-up and Save scale with the size of the log.
 //
-// For each data folder it prints one JSON object on its own line (the
-// README's performance section says what each key means) and then a table
+// For each data folder it prints one JSON object on its own line
+// (docs/performance.md says what each key means) and then a table
 // with the target ratios on stderr. The parts: Options (the command line),
 // DataSet (the folders), Floor (the floor for start-up and the line split),
 // FreshProcess (figures taken in new processes, the real program's among
