@@ -17,8 +17,9 @@ namespace logbook {
 // Opens it for appending, so a file that may not be written fails here.
 void EnsureFile(const std::string& path, FileSystem& files = platformFileSystem());
 
-// The largest file ReadLines takes: on Linux the address space, since a
-// file is mapped; on Windows, which copies it, a share of the memory.
+// The largest file ReadLines takes: on Linux the physical memory, since a
+// mapped file must fit in it while its lines are found; on Windows, which
+// copies it, a share of the memory.
 std::uint64_t largestLoadableFile();
 
 // The most lines a file may have. Both toolkits number rows with signed

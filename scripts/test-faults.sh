@@ -8,7 +8,8 @@
 # Usage: scripts/test-faults.sh
 # Environment:
 #   TOLMARIN_FUZZ_SECONDS  how long libFuzzer runs (default 30; 600 with TOLMARIN_LONG=1)
-#   TOLMARIN_LONG=1        long runs: 20,000 kills in the crash test, ten minutes of fuzzing
+#   TOLMARIN_LONG=1        long runs: 20,000 kills in the crash test, 100,000 power cuts,
+#                          ten minutes of fuzzing
 #   TOLMARIN_KILL_ITERATIONS, TOLMARIN_KILL_SEED   size or repeat a crash-test run
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
