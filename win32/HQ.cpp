@@ -293,7 +293,9 @@ void HQ::guarded(Handler handler)
 
 void HQ::onCommand(Control id, int code)
 {
-    if (guard_.failed()) // ending: no handler runs any more
+    // Ending, no handler runs any more; or a Save is waiting for a lock and
+    // only answers the system meanwhile (a sent click, a focus change).
+    if (guard_.failed() || platform_.waiting())
         return;
     switch (id) {
     case Control::Label1:

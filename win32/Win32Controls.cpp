@@ -205,7 +205,44 @@ std::string Win32Platform::toUpper(std::string_view text) const
     return toUtf8(upper);
 }
 
-void Win32Platform::showError(const std::string& message) { showMessage(owner_, message); }
+void Win32Platform::showError(const std::string& message)
+{
+    // The box takes input: it shows the usual cursor, even if the Save that
+    // reports is still ending its wait.
+    if (waiting_)
+        ::SetCursor(cursorBefore_);
+    showMessage(owner_, message);
+}
+
+void Win32Platform::waitBusy(std::chrono::milliseconds interval)
+{
+    if (!waiting_) {
+        waiting_ = true;
+        cursorBefore_ = ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
+        if (!cursorBefore_) // none yet: restoring none would hide the pointer
+            cursorBefore_ = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    }
+    // Sent messages are answered inside PeekMessage; of the queue only the
+    // paints are taken, so clicks and keys wait for the Save to end.
+    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(interval.count());
+    for (;;) {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT))
+            ::DispatchMessageW(&message);
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= end)
+            break;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_PAINT | QS_SENDMESSAGE);
+    }
+}
+
+void Win32Platform::waitDone()
+{
+    if (!waiting_)
+        return;
+    waiting_ = false;
+    ::SetCursor(cursorBefore_);
+}
 
 void showMessage(HWND owner, const std::string& message)
 {

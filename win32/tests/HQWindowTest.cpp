@@ -1,16 +1,36 @@
 // The real window under Wine checked against the design in pixels at 96 DPI,
 // written out here. real-clicks.sh drives it with real X events.
+#include <FileSystem.h>
 #include <HQ.h>
 #include <TempDir.h>
 #include <WideText.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <latch>
+#include <thread>
 
 using namespace win32ui;
 
 namespace {
+
+// The lock a test holds as another program would, let go at a repaint once
+// asked to; and the cursor each time the window answered WM_NULL sent from
+// another thread.
+std::unique_ptr<logbook::File> heldLock;
+bool releaseOnPaint = false;
+WNDPROC windowProcBefore;
+std::string answers;
+LRESULT CALLBACK recordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NULL)
+        answers += ::GetCursor() == ::LoadCursorW(nullptr, IDC_WAIT) ? "wait cursor;" : "other cursor;";
+    if (message == WM_PAINT && releaseOnPaint)
+        heldLock.reset();
+    return ::CallWindowProcW(windowProcBefore, hwnd, message, wParam, lParam);
+}
 
 class Window : public ::testing::Test {
 protected:
@@ -196,4 +216,54 @@ TEST_F(Window, RowsShowANulAndTheStartOfAHugeLine)
     EXPECT_NE(cells(1, 2, 3), cells(3, 2, 3)); // not a blank
     EXPECT_EQ(cells(4, 0, 80), cells(5, 0, 80));
     ::ReleaseDC(list, dc);
+}
+
+// A Save waiting for a lock held elsewhere (on Windows another handle is as
+// good as another program) answers the messages sent to it, so it is never
+// taken for hung, and repaints, but runs no handler for them.
+TEST_F(Window, ASaveWaitingForALockAnswersAndRepaintsButRunsNoHandler)
+{
+    open();
+    bool created = false;
+    using logbook::Access;
+    ASSERT_EQ(logbook::platformFileSystem().open(dir.file("TOLM.LyS"), Access::ReadAppend, heldLock, created), 0);
+    ASSERT_EQ(heldLock->tryLock(), 0);
+    ::SetWindowTextW(c("Label1"), L"07 Mar 2016");
+    ::SetWindowTextW(c("Text1"), L"Main");
+    ::SetWindowTextW(c("Text2"), L"Audit");
+    windowProcBefore = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&recordingProc)));
+    std::latch queued(1);
+    std::atomic<bool> done = false;
+    std::vector<std::string> messages;
+    std::jthread other([&] {
+        // Queued before the Save begins: only a thread taking messages answers them.
+        ::SendNotifyMessageW(main, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(c("Label1")), STN_CLICKED),
+                             reinterpret_cast<LPARAM>(c("Label1")));
+        ::SendNotifyMessageW(main, WM_NULL, 0, 0);
+        queued.count_down();
+        for (; !done; ::Sleep(50)) { // reads and closes every message box
+            HWND box = ::FindWindowW(L"#32770", L"Tolmarin");
+            if (!box || !::IsWindowVisible(box))
+                continue;
+            messages.push_back(toUtf8(windowText(::GetDlgItem(box, 0xFFFF))));
+            for (::PostMessageW(box, WM_COMMAND, IDOK, 0); ::IsWindow(box);)
+                ::Sleep(10);
+        }
+    });
+    queued.wait();
+    click("Command1"); // waits five seconds, then says why
+    EXPECT_EQ(answers, "wait cursor;");
+    EXPECT_FALSE(::IsWindowVisible(c("CLyS")));
+    EXPECT_EQ(toUtf8(windowText(c("Label1")) + windowText(c("Text1"))) + dir.read("TOLM.LyS"), "07 Mar 2016Main");
+
+    releaseOnPaint = true; // the other program lets go while the window repaints
+    ::InvalidateRect(main, nullptr, TRUE);
+    click("Command1");
+    done = true;
+    other.join();
+    EXPECT_EQ(messages, std::vector<std::string>{"The entry was not saved.\n\nCannot write file "
+                                                 + dir.file("TOLM.LyS") + ":\nIt is locked by another program."});
+    EXPECT_EQ(dir.read("TOLM.LyS"), "07 Mar 2016  Main             Audit                         \r\n");
+    EXPECT_NE(::GetCursor(), ::LoadCursorW(nullptr, IDC_WAIT));
 }
