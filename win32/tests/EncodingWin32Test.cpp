@@ -24,6 +24,15 @@ TEST(AnsiCodePage, ConvertsBothWaysAtTheFileBoundary)
     EXPECT_EQ(fileBytesFromText(textFromFileBytes(all)), all);
 }
 
+// Lines the Linux program wrote are UTF-8; a line that is not UTF-8 as a
+// whole is in the ANSI code page.
+TEST(AnsiCodePage, Utf8LinesReadAsUtf8)
+{
+    EXPECT_EQ(textFromFileBytes("Stra\xC3\x9F" "e"), "Straße");
+    EXPECT_EQ(textFromFileBytes("Caf\xE9"), "Café");
+    EXPECT_EQ(textFromFileBytes("Stra\xC3\x9F" "e Caf\xE9"), "StraÃŸe Café");
+}
+
 TEST(AnsiCodePage, UnstorableCharactersAreFoundEachOnce)
 {
     ASSERT_EQ(::GetACP(), 1252u);

@@ -218,6 +218,21 @@ TEST_F(Window, RowsShowANulAndTheStartOfAHugeLine)
     ::ReleaseDC(list, dc);
 }
 
+// A branch the Linux program stored in UTF-8 and a reason stored here in
+// Windows-1252 are both known when typed: not learned again, nor rewritten.
+TEST_F(Window, TypedTextIsKnownFromUtf8AndAnsiLines)
+{
+    dir.write("Branch.LyS", "Stra\xC3\x9F" "e\r\n");
+    dir.write("Reason.LyS", "Caf\xE9\r\n");
+    open();
+    ::SetWindowTextW(c("Label1"), L"07 Mar 2016");
+    ::SetWindowTextW(c("Text1"), L"Straße");
+    ::SetWindowTextW(c("Text2"), L"Café");
+    click("Command1");
+    EXPECT_EQ(dir.read("TOLM.LyS"), "07 Mar 2016  Stra\xDF" "e           Caf\xE9                          \r\n");
+    EXPECT_EQ(dir.read("Branch.LyS") + dir.read("Reason.LyS"), "Stra\xC3\x9F" "e\r\nCaf\xE9\r\n");
+}
+
 // A Save waiting for a lock held elsewhere (on Windows another handle is as
 // good as another program) answers the messages sent to it, so it is never
 // taken for hung, and repaints, but runs no handler for them.
