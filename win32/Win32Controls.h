@@ -92,6 +92,11 @@ private:
     HCURSOR cursorBefore_ = nullptr;
 };
 
+// The string storage (in bytes) to reserve for `count` items of `bytes`
+// bytes in all: no item keeps more than a row's characters, and the hint
+// never exceeds what the message's LPARAM carries.
+LPARAM listStorageHint(std::size_t count, std::size_t bytes);
+
 // The program's own message box, owned by `owner` (may be null).
 void showMessage(HWND owner, const std::string& message);
 

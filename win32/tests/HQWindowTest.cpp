@@ -2,14 +2,17 @@
 // written out here. real-clicks.sh drives it with real X events.
 #include <FileSystem.h>
 #include <HQ.h>
+#include <ShownText.h>
 #include <TempDir.h>
 #include <WideText.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <latch>
+#include <limits>
 #include <thread>
 
 using namespace win32ui;
@@ -216,6 +219,16 @@ TEST_F(Window, RowsShowANulAndTheStartOfAHugeLine)
     EXPECT_NE(cells(1, 2, 3), cells(3, 2, 3)); // not a blank
     EXPECT_EQ(cells(4, 0, 80), cells(5, 0, 80));
     ::ReleaseDC(list, dc);
+}
+
+// Past the count where count × 4097 wraps a size_t (1,048,321 lines on 32-bit
+// Windows) the file's size still bounds the hint, and an LPARAM carries it.
+TEST(ListStorage, HintNeitherWrapsNorExceedsItsParameter)
+{
+    const std::size_t perItem = entry::kShownCharacters + 1, pastWrap = SIZE_MAX / perItem + 1;
+    EXPECT_EQ(listStorageHint(pastWrap, 1'000'000), 2'000'000);
+    EXPECT_EQ(listStorageHint(pastWrap, SIZE_MAX), std::numeric_limits<LPARAM>::max());
+    EXPECT_EQ(listStorageHint(3, 1'000'000), 3 * perItem * 2);
 }
 
 // A branch the Linux program stored in UTF-8 and a reason stored here in
