@@ -476,6 +476,10 @@ LRESULT CALLBACK HQ::pickerProc(HWND list, UINT message, WPARAM wParam, LPARAM l
         // the rest of that press stale: it must not pick from the new items.
         self->stalePress_ = ::GetCapture() == list;
         break;
+    case WM_SHOWWINDOW: // hidden while the button is held down (the keyboard chose the year): stale too
+        if (!wParam && ::GetCapture() == list)
+            self->stalePress_ = true;
+        break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         self->stalePress_ = false;
@@ -485,11 +489,18 @@ LRESULT CALLBACK HQ::pickerProc(HWND list, UINT message, WPARAM wParam, LPARAM l
         if (self->stalePress_)
             return 0;
         break;
+    case WM_KILLFOCUS:
     case WM_LBUTTONUP: {
-        // The list reports a release as a choice: not so for a stale press.
+        // The list reports the end of a press as a choice, Wine's also when
+        // the focus leaves during it: not so for a press the focus left (the
+        // year chosen sends it on to the branch), nor for a stale one.
+        if (message == WM_KILLFOCUS && ::GetCapture() == list)
+            self->stalePress_ = true;
         self->endingStalePress_ = self->stalePress_;
         const LRESULT result = ::CallWindowProcW(original, list, message, wParam, lParam);
-        self->stalePress_ = self->endingStalePress_ = false;
+        self->endingStalePress_ = false;
+        if (::GetCapture() != list) // the press is over
+            self->stalePress_ = false;
         return result;
     }
     case WM_NCDESTROY:

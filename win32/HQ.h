@@ -73,7 +73,8 @@ private:
     bool quitOnDestroy_ = false; // only the program's own loop ends with the window
     WNDPROC frameDefault_ = nullptr;
     WNDPROC pickerDefault_ = nullptr;
-    // CLyS was refilled during the current mouse press, which is ending.
+    // CLyS was refilled, hidden or left by the focus during the current
+    // mouse press: the rest of that press picks nothing.
     bool stalePress_ = false;
     bool endingStalePress_ = false;
 
