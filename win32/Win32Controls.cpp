@@ -215,14 +215,7 @@ std::string Win32Platform::toUpper(std::string_view text) const
     return toUtf8(upper);
 }
 
-void Win32Platform::showError(const std::string& message)
-{
-    // The box takes input: it shows the usual cursor, even if the Save that
-    // reports is still ending its wait.
-    if (waiting_)
-        ::SetCursor(cursorBefore_);
-    showMessage(owner_, message);
-}
+void Win32Platform::showError(const std::string& message) { showMessage(owner_, message); }
 
 void Win32Platform::waitBusy(std::chrono::milliseconds interval)
 {
