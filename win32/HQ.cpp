@@ -287,8 +287,9 @@ bool HQ::handleTabKey(const MSG& message)
 template <typename Handler>
 void HQ::guarded(Handler handler)
 {
-    if (!guard_.run(handler))
+    if (!guard_.run(handler) || closeAfterHandler_)
         ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+    closeAfterHandler_ = false;
 }
 
 void HQ::onCommand(Control id, int code)
@@ -561,6 +562,14 @@ LRESULT HQ::handle(UINT message, WPARAM wParam, LPARAM lParam)
             ::SetFocus(target);
         }
         return 0;
+    case WM_CLOSE:
+        // Sent while a Save waits for a lock: the window goes once the Save
+        // has ended, not from under it.
+        if (platform_.waiting()) {
+            closeAfterHandler_ = true;
+            return 0;
+        }
+        break;
     case WM_DESTROY:
         if (quitOnDestroy_)
             ::PostQuitMessage(guard_.failed() ? 1 : 0);

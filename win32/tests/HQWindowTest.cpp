@@ -246,7 +246,8 @@ TEST_F(Window, TypedTextIsKnownFromUtf8AndAnsiLines)
 
 // A Save waiting for a lock held elsewhere (another handle, on Windows) answers
 // sent messages, so that it is never taken for hung, but runs no handler for
-// them; it saves once the lock is free, and the wait cursor goes.
+// them and closes only after; it saves once the lock is free, and the wait
+// cursor goes.
 TEST_F(Window, ASaveWaitingForALockAnswersButRunsNoHandler)
 {
     open();
@@ -262,12 +263,15 @@ TEST_F(Window, ASaveWaitingForALockAnswersButRunsNoHandler)
     std::thread([&] { // queued before the Save: only a thread taking messages answers them
         ::SendNotifyMessageW(main, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(c("Label1")), STN_CLICKED),
                              reinterpret_cast<LPARAM>(c("Label1")));
+        ::SendNotifyMessageW(main, WM_CLOSE, 0, 0);
         ::SendNotifyMessageW(main, WM_NULL, 0, 0);
     }).join();
     ::SendMessageW(c("Command1"), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
     ::SendMessageW(c("Command1"), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
     EXPECT_NE(::GetCursor(), ::LoadCursorW(nullptr, IDC_WAIT)); // before any mouse message could set it
     EXPECT_EQ(answers, "wait cursor;");
-    EXPECT_FALSE(::IsWindowVisible(c("CLyS")));
+    EXPECT_TRUE(::IsWindowVisible(main) && !::IsWindowVisible(c("CLyS")));
     EXPECT_EQ(dir.read("TOLM.LyS"), "07 Mar 2016  Main             Audit                         \r\n");
+    pump(); // the window closes only now
+    EXPECT_FALSE(::IsWindow(main));
 }
