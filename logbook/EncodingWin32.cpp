@@ -1,4 +1,5 @@
 #include "Encoding.h"
+#include "Text.h"
 #include "Utf16.h"
 
 #include <windows.h>
@@ -28,8 +29,12 @@ std::string fromWide(UINT codePage, std::wstring_view wide, BOOL* usedDefault)
 
 std::string textFromFileBytes(std::string_view bytes)
 {
-    if (bytes.empty())
-        return {};
+    // The Linux program writes UTF-8. A line in a code page is hardly ever
+    // valid UTF-8 once it has a byte above 127, so a valid line is taken as
+    // UTF-8 (an ASCII one reads the same either way); any other is in the
+    // ANSI code page, as this program writes.
+    if (isValidUtf8(bytes))
+        return std::string(bytes);
     int length = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
     ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), length);

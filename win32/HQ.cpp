@@ -287,13 +287,16 @@ bool HQ::handleTabKey(const MSG& message)
 template <typename Handler>
 void HQ::guarded(Handler handler)
 {
-    if (!guard_.run(handler))
+    if (!guard_.run(handler) || closeAfterHandler_)
         ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+    closeAfterHandler_ = false;
 }
 
 void HQ::onCommand(Control id, int code)
 {
-    if (guard_.failed()) // ending: no handler runs any more
+    // Ending, no handler runs any more; or a Save is waiting for a lock and
+    // only answers the system meanwhile (a sent click, a focus change).
+    if (guard_.failed() || platform_.waiting())
         return;
     switch (id) {
     case Control::Label1:
@@ -474,6 +477,10 @@ LRESULT CALLBACK HQ::pickerProc(HWND list, UINT message, WPARAM wParam, LPARAM l
         // the rest of that press stale: it must not pick from the new items.
         self->stalePress_ = ::GetCapture() == list;
         break;
+    case WM_SHOWWINDOW: // hidden while the button is held down (the keyboard chose the year): stale too
+        if (!wParam && ::GetCapture() == list)
+            self->stalePress_ = true;
+        break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         self->stalePress_ = false;
@@ -483,11 +490,18 @@ LRESULT CALLBACK HQ::pickerProc(HWND list, UINT message, WPARAM wParam, LPARAM l
         if (self->stalePress_)
             return 0;
         break;
+    case WM_KILLFOCUS:
     case WM_LBUTTONUP: {
-        // The list reports a release as a choice: not so for a stale press.
+        // The list reports the end of a press as a choice, Wine's also when
+        // the focus leaves during it: not so for a press the focus left (the
+        // year chosen sends it on to the branch), nor for a stale one.
+        if (message == WM_KILLFOCUS && ::GetCapture() == list)
+            self->stalePress_ = true;
         self->endingStalePress_ = self->stalePress_;
         const LRESULT result = ::CallWindowProcW(original, list, message, wParam, lParam);
-        self->stalePress_ = self->endingStalePress_ = false;
+        self->endingStalePress_ = false;
+        if (::GetCapture() != list) // the press is over
+            self->stalePress_ = false;
         return result;
     }
     case WM_NCDESTROY:
@@ -548,6 +562,14 @@ LRESULT HQ::handle(UINT message, WPARAM wParam, LPARAM lParam)
             ::SetFocus(target);
         }
         return 0;
+    case WM_CLOSE:
+        // Sent while a Save waits for a lock: the window goes once the Save
+        // has ended, not from under it.
+        if (platform_.waiting()) {
+            closeAfterHandler_ = true;
+            return 0;
+        }
+        break;
     case WM_DESTROY:
         if (quitOnDestroy_)
             ::PostQuitMessage(guard_.failed() ? 1 : 0);

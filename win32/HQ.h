@@ -71,9 +71,11 @@ private:
     HFONT fixedPitchFont_ = nullptr;
     HWND lastFocus_ = nullptr;
     bool quitOnDestroy_ = false; // only the program's own loop ends with the window
+    bool closeAfterHandler_ = false; // a close that came while a Save waited for a lock
     WNDPROC frameDefault_ = nullptr;
     WNDPROC pickerDefault_ = nullptr;
-    // CLyS was refilled during the current mouse press, which is ending.
+    // CLyS was refilled, hidden or left by the focus during the current
+    // mouse press: the rest of that press picks nothing.
     bool stalePress_ = false;
     bool endingStalePress_ = false;
 

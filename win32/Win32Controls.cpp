@@ -5,6 +5,7 @@
 #include <ShownText.h>
 
 #include <algorithm>
+#include <limits>
 #include <new>
 
 namespace win32ui {
@@ -38,10 +39,10 @@ void addInBulk(HWND control, UINT initStorage, UINT add, entry::ListItems& items
 {
     const std::size_t first = items.size();
     const std::size_t count = lines.size();
-    const std::size_t storage = std::min(lines.byteSize(), count * (entry::kShownCharacters + 1));
+    const LPARAM storage = listStorageHint(count, lines.byteSize());
     items.appendLines(std::move(lines));
     ::SendMessageW(control, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageW(control, initStorage, count, storage * sizeof(wchar_t));
+    ::SendMessageW(control, initStorage, count, storage);
     for (std::size_t i = first; i < first + count; ++i)
         addToControl(control, add, items.chosen(i));
     ::SendMessageW(control, WM_SETREDRAW, TRUE, 0);
@@ -86,6 +87,15 @@ void drawShownRow(const DRAWITEMSTRUCT& item, const entry::ListItems& items, int
 }
 
 } // namespace
+
+LPARAM listStorageHint(std::size_t count, std::size_t bytes)
+{
+    // By division: count × 4097 wraps a 32-bit size_t past 1,048,320 items.
+    constexpr std::size_t perItem = entry::kShownCharacters + 1;
+    const std::size_t characters = count > bytes / perItem ? bytes : count * perItem;
+    constexpr auto most = static_cast<std::size_t>(std::numeric_limits<LPARAM>::max());
+    return static_cast<LPARAM>(characters > most / sizeof(wchar_t) ? most : characters * sizeof(wchar_t));
+}
 
 std::wstring windowText(HWND window)
 {
@@ -206,6 +216,36 @@ std::string Win32Platform::toUpper(std::string_view text) const
 }
 
 void Win32Platform::showError(const std::string& message) { showMessage(owner_, message); }
+
+void Win32Platform::waitBusy(std::chrono::milliseconds interval)
+{
+    if (!waiting_) {
+        waiting_ = true;
+        cursorBefore_ = ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
+        if (!cursorBefore_) // none yet: restoring none would hide the pointer
+            cursorBefore_ = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    }
+    // Sent messages are answered inside PeekMessage; of the queue only the
+    // paints are taken, so clicks and keys wait for the Save to end.
+    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(interval.count());
+    for (;;) {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT))
+            ::DispatchMessageW(&message);
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= end)
+            break;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_PAINT | QS_SENDMESSAGE);
+    }
+}
+
+void Win32Platform::waitDone()
+{
+    if (!waiting_)
+        return;
+    waiting_ = false;
+    ::SetCursor(cursorBefore_);
+}
 
 void showMessage(HWND owner, const std::string& message)
 {

@@ -72,18 +72,30 @@ private:
     HWND hwnd_;
 };
 
-// Upper-casing by the user's locale and failures in a message box.
+// Upper-casing by the user's locale, failures in a message box, and the
+// busy window while a Save waits for a lock.
 class Win32Platform : public entry::Platform {
 public:
     void setOwner(HWND owner) { owner_ = owner; }
     std::string toUpper(std::string_view text) const override;
     void showError(const std::string& message) override;
-    void waitBusy(std::chrono::milliseconds interval) override { ::Sleep(static_cast<DWORD>(interval.count())); }
-    void waitDone() override {}
+    // Shows the wait cursor and answers sent messages and repaints, so that
+    // Windows never takes the window for hung; input stays queued.
+    void waitBusy(std::chrono::milliseconds interval) override;
+    void waitDone() override;
+    // From the first waitBusy() to waitDone(): no handler may run.
+    bool waiting() const { return waiting_; }
 
 private:
     HWND owner_ = nullptr;
+    bool waiting_ = false;
+    HCURSOR cursorBefore_ = nullptr;
 };
+
+// The string storage (in bytes) to reserve for `count` items of `bytes`
+// bytes in all: no item keeps more than a row's characters, and the hint
+// never exceeds what the message's LPARAM carries.
+LPARAM listStorageHint(std::size_t count, std::size_t bytes);
 
 // The program's own message box, owned by `owner` (may be null).
 void showMessage(HWND owner, const std::string& message);

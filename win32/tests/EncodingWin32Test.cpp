@@ -1,4 +1,5 @@
-// The data files in the ANSI code page (Windows-1252 in the test setup).
+// The data files in the ANSI code page (Windows-1252 in the test setup),
+// or in UTF-8 from the Linux program.
 
 #include <Encoding.h>
 #include <Examples.h>
@@ -22,6 +23,9 @@ TEST(AnsiCodePage, ConvertsBothWaysAtTheFileBoundary)
     for (int byte = 0x20; byte <= 0xFF; ++byte)
         all += static_cast<char>(byte);
     EXPECT_EQ(fileBytesFromText(textFromFileBytes(all)), all);
+    // A line the Linux program wrote is UTF-8, but only as a whole.
+    EXPECT_EQ(textFromFileBytes("Stra\xC3\x9F" "e"), "Straße");
+    EXPECT_EQ(textFromFileBytes("Stra\xC3\x9F" "e Caf\xE9"), "StraÃŸe Café");
 }
 
 TEST(AnsiCodePage, UnstorableCharactersAreFoundEachOnce)

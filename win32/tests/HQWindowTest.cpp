@@ -1,16 +1,37 @@
 // The real window under Wine checked against the design in pixels at 96 DPI,
 // written out here. real-clicks.sh drives it with real X events.
+#include <FileSystem.h>
 #include <HQ.h>
+#include <ShownText.h>
 #include <TempDir.h>
 #include <WideText.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <limits>
+#include <thread>
 
 using namespace win32ui;
 
 namespace {
+
+// The lock a test holds as another program would, let go when the window
+// answers WM_NULL; and the cursor it answered with.
+std::unique_ptr<logbook::File> heldLock;
+WNDPROC windowProcBefore;
+std::string answers;
+LRESULT CALLBACK answeringProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NULL) {
+        answers += ::GetCursor() == ::LoadCursorW(nullptr, IDC_WAIT) ? "wait cursor;" : "other cursor;";
+        heldLock.reset();
+        if (HWND box = ::FindWindowW(L"#32770", nullptr)) // a failed Save's message: the test goes on
+            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+    return ::CallWindowProcW(windowProcBefore, hwnd, message, wParam, lParam);
+}
 
 class Window : public ::testing::Test {
 protected:
@@ -196,4 +217,61 @@ TEST_F(Window, RowsShowANulAndTheStartOfAHugeLine)
     EXPECT_NE(cells(1, 2, 3), cells(3, 2, 3)); // not a blank
     EXPECT_EQ(cells(4, 0, 80), cells(5, 0, 80));
     ::ReleaseDC(list, dc);
+}
+
+// Past the count where count × 4097 wraps a size_t (1,048,321 lines on 32-bit
+// Windows) the file's size still bounds the hint, and an LPARAM carries it.
+TEST(ListStorage, HintNeitherWrapsNorExceedsItsParameter)
+{
+    const std::size_t perItem = entry::kShownCharacters + 1, pastWrap = SIZE_MAX / perItem + 1;
+    EXPECT_EQ(listStorageHint(pastWrap, 1'000'000), 2'000'000);
+    EXPECT_EQ(listStorageHint(pastWrap, SIZE_MAX), std::numeric_limits<LPARAM>::max());
+    EXPECT_EQ(listStorageHint(3, 1'000'000), 3 * perItem * 2);
+}
+
+// A branch the Linux program stored in UTF-8 and a reason stored here in
+// Windows-1252 are both known when typed: not learned again, nor rewritten.
+TEST_F(Window, TypedTextIsKnownFromUtf8AndAnsiLines)
+{
+    dir.write("Branch.LyS", "Stra\xC3\x9F" "e\r\n");
+    dir.write("Reason.LyS", "Caf\xE9\r\n");
+    open();
+    ::SetWindowTextW(c("Label1"), L"07 Mar 2016");
+    ::SetWindowTextW(c("Text1"), L"Straße");
+    ::SetWindowTextW(c("Text2"), L"Café");
+    click("Command1");
+    EXPECT_EQ(dir.read("TOLM.LyS"), "07 Mar 2016  Stra\xDF" "e           Caf\xE9                          \r\n");
+    EXPECT_EQ(dir.read("Branch.LyS") + dir.read("Reason.LyS"), "Stra\xC3\x9F" "e\r\nCaf\xE9\r\n");
+}
+
+// A Save waiting for a lock held elsewhere (another handle, on Windows) answers
+// sent messages, so that it is never taken for hung, but runs no handler for
+// them and closes only after; it saves once the lock is free, and the wait
+// cursor goes.
+TEST_F(Window, ASaveWaitingForALockAnswersButRunsNoHandler)
+{
+    open();
+    bool created = false;
+    using logbook::Access;
+    ASSERT_EQ(logbook::platformFileSystem().open(dir.file("TOLM.LyS"), Access::ReadAppend, heldLock, created), 0);
+    ASSERT_EQ(heldLock->tryLock(), 0);
+    ::SetWindowTextW(c("Label1"), L"07 Mar 2016");
+    ::SetWindowTextW(c("Text1"), L"Main");
+    ::SetWindowTextW(c("Text2"), L"Audit");
+    windowProcBefore = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&answeringProc)));
+    std::thread([&] { // queued before the Save: only a thread taking messages answers them
+        ::SendNotifyMessageW(main, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(c("Label1")), STN_CLICKED),
+                             reinterpret_cast<LPARAM>(c("Label1")));
+        ::SendNotifyMessageW(main, WM_CLOSE, 0, 0);
+        ::SendNotifyMessageW(main, WM_NULL, 0, 0);
+    }).join();
+    ::SendMessageW(c("Command1"), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    ::SendMessageW(c("Command1"), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    EXPECT_NE(::GetCursor(), ::LoadCursorW(nullptr, IDC_WAIT)); // before any mouse message could set it
+    EXPECT_EQ(answers, "wait cursor;");
+    EXPECT_TRUE(::IsWindowVisible(main) && !::IsWindowVisible(c("CLyS")));
+    EXPECT_EQ(dir.read("TOLM.LyS"), "07 Mar 2016  Main             Audit                         \r\n");
+    pump(); // the window closes only now
+    EXPECT_FALSE(::IsWindow(main));
 }

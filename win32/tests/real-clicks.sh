@@ -7,6 +7,8 @@
 #    pressed, then Save clicked while the reason field still has the focus:
 #    Enter must not save, and the file holds one line with the reason cut to
 #    16 characters;
+#  - a year chosen with a key while the button is held on the list: the rest
+#    of that press picks nothing more;
 #  - a start-up failure: the message box names the file, the exit code is 1.
 # Usage: real-clicks.sh tolmarin.exe win32_probe.exe
 set -euo pipefail
@@ -67,8 +69,12 @@ click_at() {
     xdotool mousemove --sync "$1" "$2" click 1
 }
 click_control() { click_at $((X[$1] + ${2:-W[$1] / 2})) $((Y[$1] + H[$1] / 2)); }
-click_item() { # index in CLyS
-    click_at $((ITEMS[0] + 20)) $((ITEMS[1] + ($1 - ITEMS[3]) * ITEMS[2] + ITEMS[2] / 2))
+item_at() { # index in CLyS: sets item_x, item_y on the display
+    item_x=$((ITEMS[0] + 20)) item_y=$((ITEMS[1] + ($1 - ITEMS[3]) * ITEMS[2] + ITEMS[2] / 2))
+}
+click_item() {
+    item_at "$1"
+    click_at "$item_x" "$item_y"
 }
 
 # --- Saving with real clicks -------------------------------------------------
@@ -115,6 +121,23 @@ if [ "$actual" != "$expected" ]; then
     fail "the saved line is not the capped entry"
 fi
 [ "$(cat "$work/ok/Reason.LyS")" = "$(printf 'Prufung der Buch\r\n')" ] || fail "Reason.LyS is wrong"
+
+# The year chosen with a key during a press hides the list and moves the
+# focus on: the list must not take its release, or its focus leaving, for a
+# second choice ("07 Jan 2017 2017").
+click_control Label1
+wait_until "a second click on Label1 did not show the days" picker_count 31
+click_item 6
+wait_until "the day did not bring the months again" picker_count 12
+xdotool key Down
+wait_until "Down did not choose January again" picker_count 5
+item_at 0 # 2016, pressed and held
+xdotool mousemove --sync "$item_x" "$item_y" mousedown 1
+xdotool key Down
+wait_until "Down during a press did not choose 2017 alone" text_is Label1 "07 Jan 2017"
+xdotool mouseup 1 type x # typed once the release is handled
+wait_until "typing after the release did not reach Text1" text_is Text1 x
+text_is Label1 "07 Jan 2017" || fail "the release chose again: ${TEXT[Label1]}"
 
 "$WINELOADER" "$probe" close >/dev/null
 status=0
