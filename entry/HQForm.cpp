@@ -9,6 +9,7 @@
 
 #include <array>
 #include <new>
+#include <utility>
 
 namespace entry {
 
@@ -35,15 +36,18 @@ std::string fieldText(const std::string& typed)
 class SaveWait final : public logbook::LockWait {
 public:
     explicit SaveWait(Platform& platform) : platform_(platform) {}
-    ~SaveWait() override
-    {
-        if (waited_)
-            platform_.waitDone();
-    }
+    ~SaveWait() override { end(); }
     void pause(std::chrono::milliseconds interval) override
     {
         waited_ = true;
         platform_.waitBusy(interval);
+    }
+    // The window is itself again: before any message, which would otherwise
+    // show over a busy window.
+    void end()
+    {
+        if (std::exchange(waited_, false))
+            platform_.waitDone();
     }
 
 private:
@@ -184,12 +188,14 @@ void HQForm::save(bool& stored)
         logbook::AppendLine(entryLogPath_, entryLine, files_, wait);
     } catch (const logbook::UncertainAppend& error) {
         // The inputs stay, but saving them again could store the entry twice.
+        wait.end();
         c_.platform.showError(std::string("The entry may have been saved, whole or in part. Start Tolmarin again and "
                                           "look at the end of the list before you save it again.\n\n")
                               + error.what());
         return;
     } catch (const logbook::FileError& error) {
         // Nothing was stored: keep the inputs so the user can try again.
+        wait.end();
         c_.platform.showError(std::string("The entry was not saved.\n\n") + error.what());
         return;
     }
@@ -202,6 +208,7 @@ void HQForm::save(bool& stored)
     c_.Label1.setCaption(std::string(kNoDateCaption));
     c_.Text1.setEditText("");
     c_.Text2.setEditText("");
+    wait.end();
     if (!problems.empty())
         c_.platform.showError("The entry was saved." + problems);
 }

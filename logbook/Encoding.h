@@ -1,15 +1,17 @@
 #pragma once
-// The data files hold text in the system's code page: UTF-8 on Linux, the
-// ANSI code page on Windows. Inside the program text is always UTF-8; these
-// functions convert at the file boundary.
+// The data files hold text in the system's code page: the program writes
+// UTF-8 on Linux, the ANSI code page on Windows. Inside the program text is
+// always UTF-8; these functions convert at the file boundary.
 
 #include <string>
 #include <string_view>
 
 namespace logbook {
 
-// One stored line as UTF-8. On Linux a line that is not valid UTF-8 is taken
-// as Windows-1252, so files carried over from Windows read correctly.
+// One stored line as UTF-8. A line that is valid UTF-8 is taken as such on
+// both systems, so files carried over from Linux read correctly on Windows;
+// any other line is in a code page: Windows-1252 on Linux, so files carried
+// over from Windows read correctly, the ANSI code page on Windows.
 std::string textFromFileBytes(std::string_view bytes);
 
 // UTF-8 text as the bytes to store.

@@ -59,7 +59,8 @@ struct MemoryLabel : entry::Label {
 // Upper-cases ASCII, Latin-1 and Cyrillic letters: more than A to Z, as a locale does.
 struct MemoryPlatform : entry::Platform {
     std::string toUpper(std::string_view text) const override;
-    void showError(const std::string& message) override { errors.push_back(message); }
+    // A message must never show over a window still busy with a Save's wait.
+    void showError(const std::string& message) override { errors.push_back(busy ? "[busy] " + message : message); }
     void waitBusy(std::chrono::milliseconds interval) override
     {
         busy = true;
