@@ -231,15 +231,11 @@ LineList readWhole(const std::string& path, FileSystem& files, unsigned threads)
     std::vector<std::unique_ptr<MemoryShare>> shares;
     PageBytes bytes;
     std::size_t size = 0;
-    // Mapped where the system can: nothing is copied. A file that grew
-    // meanwhile is mapped again, to its end. Where the system cannot map,
-    // the file is read, and a read that fails says why.
-    for (std::uint64_t mapped = 0; sizeNow > mapped && file->map(sizeNow, bytes) == 0;) {
-        mapped = sizeNow;
+    // Mapped where the system can: nothing is copied. Where it cannot, the
+    // file is read, and a read that fails says why.
+    if (sizeNow > 0 && file->map(sizeNow, bytes) == 0)
         size = static_cast<std::size_t>(sizeNow);
-        check(file->size(sizeNow), Action::Read, path);
-    }
-    if (!bytes)
+    else
         bytes = copyWhole(*file, path, sizeNow, size, shares);
     check(file->close(), Action::Read, path);
 

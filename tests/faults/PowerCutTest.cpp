@@ -32,41 +32,37 @@ enum class Trouble {
 };
 
 struct Troubles {
-    Trouble kind = Trouble::None;
+    Troubles(Trouble kind = Trouble::None, std::string target = {}, long partial = 1, bool writeFails = false)
+        : kind(kind), target(std::move(target)), partial(partial), writeFails(writeFails)
+    {
+    }
+    Trouble kind;
     std::string target;              // the file it hits
-    long partial = 1;                // bytes a write takes before the disk is full
-    bool writeFails = false;         // without locks: the disk fills, or else the sync fails
+    long partial;                    // bytes a write takes before the disk is full
+    bool writeFails;                 // without locks: the disk fills, or else the sync fails
     std::function<void()> meanwhile; // another writer, just before the first write
     int appends = 0, syncs = 0, locks = 0;
 
     Fault at(const Call& call)
     {
+        const bool noLocks = kind == Trouble::NoLocks || kind == Trouble::NoLocksAndAnotherWriter;
         if (call.step == Step::SyncFolder)
             return {kind == Trouble::FolderSyncFails ? kIoError : 0};
-        if (kind == Trouble::None || call.path != target)
+        if (call.path != target)
             return {};
-        const bool noLocks = kind == Trouble::NoLocks || kind == Trouble::NoLocksAndAnotherWriter;
-        switch (call.step) {
-        case Step::Lock:
-            ++locks;
-            return {noLocks ? kNoLocks : kind == Trouble::LockHeldAWhile && locks == 1 ? logbook::kLockHeldError : 0};
-        case Step::Append:
+        if (call.step == Step::Lock)
+            return {noLocks ? kNoLocks : kind == Trouble::LockHeldAWhile && ++locks == 1 ? logbook::kLockHeldError : 0};
+        if (call.step == Step::Append) {
             if (++appends == 1 && meanwhile)
                 std::exchange(meanwhile, nullptr)();
             if (kind == Trouble::DiskFullPartWay || (noLocks && writeFails))
                 return appends == 1 ? Fault{0, partial} : Fault{kDiskFull};
-            return {};
-        case Step::Sync:
-            ++syncs;
-            if (kind == Trouble::TakeBackSyncFails)
-                return {kIoError};
-            return {syncs == 1 && (kind == Trouble::SyncFails || kind == Trouble::TruncateFails || (noLocks && !writeFails))
-                        ? kIoError : 0};
-        case Step::Truncate:
-            return {kind == Trouble::TruncateFails ? kIoError : 0};
-        default:
-            return {};
         }
+        if (call.step == Step::Sync && (kind == Trouble::TakeBackSyncFails
+                                        || (++syncs == 1 && (kind == Trouble::SyncFails || kind == Trouble::TruncateFails
+                                                             || (noLocks && !writeFails)))))
+            return {kIoError};
+        return {call.step == Step::Truncate && kind == Trouble::TruncateFails ? kIoError : 0};
     }
 };
 
@@ -107,10 +103,7 @@ TEST(PowerCut, AFailedSaveIsTakenBackDurablyOrSaysItMayBeStored)
         s.disk.set(s.path(0), "06 Mar 2016  Main             Audit                         \r\nunended");
         s.start();
         const std::string before = s.dir.read(kNames[0]);
-        s.troubles.kind = c.trouble;
-        s.troubles.target = s.path(0);
-        s.troubles.partial = 20;
-        s.troubles.writeFails = c.writeFails;
+        s.troubles = {c.trouble, s.path(0), 20, c.writeFails};
         if (c.trouble == Trouble::FolderSyncFails)
             s.disk.remove(s.path(0));
         if (c.trouble == Trouble::NoLocksAndAnotherWriter)
@@ -145,8 +138,7 @@ TEST(PowerCut, ASavedEntryStaysAlsoInAFileWhoseNameWasNotOnDisk)
             bool created = false;
             ASSERT_EQ(s.disk.open(s.path(0), logbook::Access::Append, made, created), 0);
         } else {
-            s.troubles.kind = Trouble::TruncateFails;
-            s.troubles.target = s.path(0);
+            s.troubles = {Trouble::TruncateFails, s.path(0)};
             s.w->save("06 Mar 2016", "Main", "Audit");
             ASSERT_TRUE(s.w->platform.errors.at(0).starts_with(kMaySaved));
             s.troubles = {};
@@ -219,21 +211,21 @@ private:
     void save()
     {
         const long seq = ++seq_;
-        const auto pick = [&](std::vector<std::string>& known, char letter) {
+        const auto pick = [&](const std::vector<std::string>& known, char letter) {
             if (!known.empty() && random_() % 3 == 0) { // a known one, perhaps in another case
                 std::string text = known[random_() % known.size()];
-                return random_() % 2 ? text : std::string(1, static_cast<char>(letter + 32)) + text.substr(1);
+                text[0] = static_cast<char>(random_() % 2 ? letter : letter + 32);
+                return text;
             }
-            char text[16];
+            char text[24];
             std::snprintf(text, sizeof text, "%c%07ld", letter, seq);
             return std::string(text);
         };
-        const std::string branch = pick(branches_, 'B'), reason = pick(reasons_, 'R');
         static const char* const months[] = {"January", "May", "December"};
         w->pickDate(std::to_string(10 + random_() % 19), months[random_() % 3], std::to_string(2016 + random_() % 5));
-        const std::string entry = logbook::composeEntryLine(w->Label1.text, branch, reason);
-        const std::array<std::string, 3> texts = {entry, isNew(w->Text1, branch) ? branch : "",
-                                                  isNew(w->Text2, reason) ? reason : ""};
+        w->Text1.text = pick(branches_, 'B');
+        w->Text2.text = pick(reasons_, 'R');
+        const std::array<std::string, 3> texts = written();
 
         auto kind = static_cast<Trouble>(random_() % 2 ? 0 : random_() % static_cast<int>(Trouble::Count));
         if (kind == Trouble::LockHeldAWhile && random_() % 4) // each wait takes a real moment
@@ -241,71 +233,64 @@ private:
         std::size_t target = random_() % 3;
         while (texts[target].empty())
             target = (target + 1) % 3;
-        troubles = {};
-        troubles.kind = kind;
-        troubles.target = path(target);
-        troubles.partial = 1 + static_cast<long>(random_() % texts[target].size());
-        troubles.writeFails = random_() % 2 == 0;
+        troubles = {kind, path(target), 1 + static_cast<long>(random_() % texts[target].size()), random_() % 2 == 0};
         if (kind == Trouble::FolderSyncFails || kind == Trouble::Removed) {
             disk.remove(path(target));
             logs_[target].bases.emplace_back();
         }
         if (kind == Trouble::NoLocksAndAnotherWriter) {
-            const std::string other = "Other " + std::to_string(seq);
-            troubles.meanwhile = [this, other, target] {
+            troubles.meanwhile = [this, target, other = "Other " + std::to_string(seq)] {
                 Log& log = logs_[target];
                 log.appends.push_back({other, Outcome::Running, true, log.bases.size() - 1});
                 logbook::AppendLine(path(target), other, disk);
                 log.appends.back().outcome = Outcome::Returned;
             };
         }
-        w->Text1.text = branch;
-        w->Text2.text = reason;
         attempt(texts);
         // A user told that nothing was saved may save it again at once.
-        if (!w->platform.errors.empty() && w->platform.errors.back().starts_with("The entry was not saved")
-            && random_() % 2) {
-            w->platform.errors.clear();
-            attempt({entry, isNew(w->Text1, branch) ? branch : "", isNew(w->Text2, reason) ? reason : ""});
-        }
+        if (!w->platform.errors.empty() && w->platform.errors[0].starts_with("The entry was not saved") && random_() % 2)
+            attempt(written());
     }
 
-    bool isNew(const MemoryComboBox& field, const std::string& text) const
+    // What a Save of the inputs writes to each file: the entry line, and the
+    // branch and reason where they are new ("" where they are known).
+    std::array<std::string, 3> written() const
     {
-        const std::string upper = w->platform.toUpper(text);
-        return std::none_of(field.items.begin(), field.items.end(),
-                            [&](const std::string& item) { return w->platform.toUpper(item) == upper; });
+        const auto ifNew = [&](const MemoryComboBox& field) {
+            const std::string upper = w->platform.toUpper(field.text);
+            return std::any_of(field.items.begin(), field.items.end(),
+                               [&](const std::string& item) { return w->platform.toUpper(item) == upper; })
+                       ? std::string() : field.text;
+        };
+        return {logbook::composeEntryLine(w->Label1.text, w->Text1.text, w->Text2.text), ifNew(w->Text1), ifNew(w->Text2)};
     }
 
-    // One click on Save; texts: the entry line, a new branch and a new reason ("" if known).
+    // One click on Save; what it wrote, and how each ended, comes from the
+    // lists and the message.
     void attempt(const std::array<std::string, 3>& texts)
     {
         for (std::size_t file = 0; file < 3; ++file) {
             if (!texts[file].empty())
                 inFlight_.emplace_back(file, texts[file]);
         }
-        const std::size_t lists[] = {w->MLyS.items.size(), w->Text1.items.size(), w->Text2.items.size()};
+        const std::size_t before[] = {w->MLyS.items.size(), w->Text1.items.size(), w->Text2.items.size()};
         w->platform.errors.clear();
         files.calls.clear(); // a long run would keep millions
         w->form.Command1_Click();
         inFlight_.clear();
         troubles = {};
         const std::string message = w->platform.errors.empty() ? "" : w->platform.errors[0];
-        const std::size_t now[] = {w->MLyS.items.size(), w->Text1.items.size(), w->Text2.items.size()};
-        const char* const names[] = {"", "branch list", "reason list"};
+        const std::size_t after[] = {w->MLyS.items.size(), w->Text1.items.size(), w->Text2.items.size()};
+        const char* const mayBe[] = {kMaySaved, "may have been added to the branch list", "may have been added to the reason list"};
         for (std::size_t file = 0; file < 3; ++file) {
-            if (texts[file].empty() || (file > 0 && now[0] == lists[0]))
+            if (texts[file].empty() || (file > 0 && after[0] == before[0])) // lists only after a stored entry
                 continue;
-            Outcome outcome = Outcome::Failed;
-            if (file == 0 ? message.starts_with(kMaySaved)
-                          : message.find(std::string("may have been added to the ") + names[file]) != std::string::npos)
-                outcome = Outcome::Uncertain;
-            else if (now[file] > lists[file])
-                outcome = Outcome::Returned;
+            const Outcome outcome = message.find(mayBe[file]) != std::string::npos ? Outcome::Uncertain
+                                  : after[file] > before[file]                     ? Outcome::Returned
+                                                                                   : Outcome::Failed;
             logs_[file].appends.push_back({texts[file], outcome, false, logs_[file].bases.size() - 1});
-            if (file == 0 && outcome == Outcome::Returned)
-                ++tally_.returned;
-            if (file > 0 && now[file] > lists[file])
+            tally_.returned += file == 0 && outcome == Outcome::Returned;
+            if (file > 0 && after[file] > before[file])
                 (file == 1 ? branches_ : reasons_).push_back(texts[file]);
         }
     }

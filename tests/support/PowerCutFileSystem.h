@@ -16,6 +16,7 @@
 #include <DataFiles.h>
 #include <FileSystem.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +26,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace testing_support {
@@ -88,10 +90,17 @@ public:
                 possible.emplace_back();
                 continue;
             }
-            for (std::size_t kept = 0; kept <= inode->pending.size(); ++kept) {
-                for (std::uint64_t torn : tears(*inode, kept))
-                    possible.emplace_back(survivor(*inode, kept, torn));
-                possible.emplace_back(survivor(*inode, kept, 0));
+            // The changes not yet on disk survive in order: each whole, not
+            // at all, or a write torn after a 512-byte boundary of the file.
+            std::string contents = inode->durable;
+            possible.push_back(contents);
+            for (const Change& change : inode->pending) {
+                for (std::uint64_t at = (change.offset / 512 + 1) * 512;
+                     !change.truncation && at < change.offset + change.bytes.size(); at += 512)
+                    possible.push_back(written(contents, change.offset, change.bytes.substr(0, at - change.offset)));
+                contents = change.truncation ? contents.substr(0, change.offset)
+                                             : written(contents, change.offset, change.bytes);
+                possible.push_back(contents);
             }
             if (name.now == name.onDisk)
                 break;
@@ -219,40 +228,10 @@ private:
         return name;
     }
 
-    // Where the first change not kept whole may be torn: its 512-byte
-    // boundaries inside a write.
-    static std::vector<std::uint64_t> tears(const Inode& inode, std::size_t kept)
+    static std::string written(std::string contents, std::uint64_t offset, std::string_view bytes)
     {
-        std::vector<std::uint64_t> at;
-        if (kept == inode.pending.size() || inode.pending[kept].truncation)
-            return at;
-        const Change& write = inode.pending[kept];
-        for (std::uint64_t boundary = (write.offset / 512 + 1) * 512; boundary < write.offset + write.bytes.size();
-             boundary += 512)
-            at.push_back(boundary);
-        return at;
-    }
-
-    // The durable contents with the first `kept` changes, and the next one
-    // up to `tornAt` when that is not 0.
-    static std::string survivor(const Inode& inode, std::size_t kept, std::uint64_t tornAt)
-    {
-        std::string contents = inode.durable;
-        const auto apply = [&](const Change& change, std::uint64_t end) {
-            if (change.truncation) {
-                contents.resize(change.offset);
-                return;
-            }
-            const std::size_t length = static_cast<std::size_t>(end - change.offset);
-            if (contents.size() < change.offset + length)
-                contents.resize(change.offset + length);
-            contents.replace(change.offset, length, change.bytes, 0, length);
-        };
-        for (std::size_t i = 0; i < kept; ++i)
-            apply(inode.pending[i], inode.pending[i].offset + inode.pending[i].bytes.size());
-        if (tornAt != 0)
-            apply(inode.pending[kept], tornAt);
-        return contents;
+        contents.resize(std::max<std::size_t>(contents.size(), offset + bytes.size()));
+        return contents.replace(offset, bytes.size(), bytes);
     }
 
     logbook::FileSystem& below_;
