@@ -23,7 +23,6 @@ namespace {
 const char* const kNames[] = {"TOLM.LyS", "Branch.LyS", "Reason.LyS"};
 constexpr const char* kMaySaved = "The entry may have been saved, whole or in part.";
 
-// What goes wrong in one Save, at one of the files it writes.
 enum class Trouble {
     None, DiskFullPartWay, SyncFails, TruncateFails, TakeBackSyncFails, // under the lock
     FolderSyncFails, Removed,                                            // the file removed first
@@ -31,17 +30,16 @@ enum class Trouble {
     Count
 };
 
+// What goes wrong in one Save, at one of the files it writes.
 struct Troubles {
-    Troubles(Trouble kind = Trouble::None, std::string target = {}, long partial = 1, bool writeFails = false)
-        : kind(kind), target(std::move(target)), partial(partial), writeFails(writeFails)
-    {
-    }
-    Trouble kind;
+    Trouble kind = Trouble::None;
     std::string target;              // the file it hits
-    long partial;                    // bytes a write takes before the disk is full
-    bool writeFails;                 // without locks: the disk fills, or else the sync fails
-    std::function<void()> meanwhile; // another writer, just before the first write
-    int appends = 0, syncs = 0, locks = 0;
+    long partial = 1;                // bytes a write takes before the disk is full
+    bool writeFails = false;         // without locks: the disk fills, or else the sync fails
+    std::function<void()> meanwhile = {}; // another writer, just before the first write
+    struct {
+        int appends = 0, syncs = 0, locks = 0;
+    } seen = {};
 
     Fault at(const Call& call)
     {
@@ -51,15 +49,15 @@ struct Troubles {
         if (call.path != target)
             return {};
         if (call.step == Step::Lock)
-            return {noLocks ? kNoLocks : kind == Trouble::LockHeldAWhile && ++locks == 1 ? logbook::kLockHeldError : 0};
+            return {noLocks ? kNoLocks : kind == Trouble::LockHeldAWhile && ++seen.locks == 1 ? logbook::kLockHeldError : 0};
         if (call.step == Step::Append) {
-            if (++appends == 1 && meanwhile)
+            if (++seen.appends == 1 && meanwhile)
                 std::exchange(meanwhile, nullptr)();
             if (kind == Trouble::DiskFullPartWay || (noLocks && writeFails))
-                return appends == 1 ? Fault{0, partial} : Fault{kDiskFull};
+                return seen.appends == 1 ? Fault{0, partial} : Fault{kDiskFull};
         }
         if (call.step == Step::Sync && (kind == Trouble::TakeBackSyncFails
-                                        || (++syncs == 1 && (kind == Trouble::SyncFails || kind == Trouble::TruncateFails
+                                        || (++seen.syncs == 1 && (kind == Trouble::SyncFails || kind == Trouble::TruncateFails
                                                              || (noLocks && !writeFails)))))
             return {kIoError};
         return {call.step == Step::Truncate && kind == Trouble::TruncateFails ? kIoError : 0};
@@ -87,7 +85,7 @@ struct Machine {
 // cut, or says that the entry may be stored; another writer's line stays.
 TEST(PowerCut, AFailedSaveIsTakenBackDurablyOrSaysItMayBeStored)
 {
-    const std::string kOther = logbook::composeEntryLine("01 Jan 2020", "Other", "Theirs");
+    const std::string other = logbook::composeEntryLine("01 Jan 2020", "Other", "Theirs");
     const struct {
         Trouble trouble;
         bool writeFails, uncertain;
@@ -103,18 +101,18 @@ TEST(PowerCut, AFailedSaveIsTakenBackDurablyOrSaysItMayBeStored)
         s.disk.set(s.path(0), "06 Mar 2016  Main             Audit                         \r\nunended");
         s.start();
         const std::string before = s.dir.read(kNames[0]);
-        s.troubles = {c.trouble, s.path(0), 20, c.writeFails};
+        s.troubles = {.kind = c.trouble, .target = s.path(0), .partial = 20, .writeFails = c.writeFails};
         if (c.trouble == Trouble::FolderSyncFails)
             s.disk.remove(s.path(0));
         if (c.trouble == Trouble::NoLocksAndAnotherWriter)
-            s.troubles.meanwhile = [&] { logbook::AppendLine(s.path(0), kOther, s.disk); };
+            s.troubles.meanwhile = [&] { logbook::AppendLine(s.path(0), other, s.disk); };
         s.w->save("07 Mar 2016", "Main", "Visit");
         ASSERT_EQ(s.w->platform.errors.size(), 1u);
         EXPECT_EQ(s.w->platform.errors[0].starts_with(kMaySaved), c.uncertain) << s.w->platform.errors[0];
         EXPECT_EQ(s.w->Label1.text + s.w->Text1.text + s.w->Text2.text, "07 Mar 2016MainVisit");
         for (const auto& contents : s.disk.possibleContents(s.path(0))) {
             if (c.trouble == Trouble::NoLocksAndAnotherWriter) {
-                EXPECT_TRUE(contents && contents->starts_with(before + "\r\n" + kOther + "\r\n"));
+                EXPECT_TRUE(contents && contents->starts_with(before + "\r\n" + other + "\r\n"));
             } else if (!c.uncertain) {
                 EXPECT_TRUE(contents.value_or("") == "" || contents == before) << *contents;
             }
@@ -133,20 +131,15 @@ TEST(PowerCut, ASavedEntryStaysAlsoInAFileWhoseNameWasNotOnDisk)
         s.disk.set(s.path(2), "Audit\r\nVisit\r\n");
         s.start();
         s.disk.remove(s.path(0));
-        if (madeElsewhere) {
-            std::unique_ptr<logbook::File> made;
-            bool created = false;
-            ASSERT_EQ(s.disk.open(s.path(0), logbook::Access::Append, made, created), 0);
-        } else {
-            s.troubles = {Trouble::TruncateFails, s.path(0)};
-            s.w->save("06 Mar 2016", "Main", "Audit");
-            ASSERT_TRUE(s.w->platform.errors.at(0).starts_with(kMaySaved));
-            s.troubles = {};
-        }
+        std::unique_ptr<logbook::File> made;
+        bool created = false;
+        ASSERT_TRUE(!madeElsewhere || s.disk.open(s.path(0), logbook::Access::Append, made, created) == 0);
+        s.troubles = {.kind = madeElsewhere ? Trouble::None : Trouble::TruncateFails, .target = s.path(0)};
+        s.w->save("06 Mar 2016", "Main", "Audit"); // taken back in part at most: the list shows nothing
+        s.troubles = {};
         s.w->save("07 Mar 2016", "Main", "Visit");
-        ASSERT_EQ(s.w->MLyS.items.size(), 1u);
         for (const auto& contents : s.disk.possibleContents(s.path(0)))
-            EXPECT_NE(contents.value_or("").find(s.w->MLyS.items[0] + "\r\n"), std::string::npos) << madeElsewhere;
+            EXPECT_NE(contents.value_or("").find(s.w->MLyS.items.back() + "\r\n"), std::string::npos) << madeElsewhere;
     }
 }
 
@@ -165,6 +158,46 @@ struct Tally {
     long cuts = 0, returned = 0, lost = 0, leftBehind = 0, othersLost = 0, problems = 0;
 };
 
+std::vector<std::string> lines(const std::string& bytes)
+{
+    const logbook::LineList list = logbook::LineList::fromBytes(bytes);
+    std::vector<std::string> all;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        all.emplace_back(list.bytesAt(i));
+    return all;
+}
+
+// Walks the lines found after a file's base along the appends made since;
+// whether all is as it may be, counting what is not.
+bool walk(const std::vector<std::string>& found, const std::string& base, const std::vector<Append>& appends,
+          std::size_t generation, Tally& tally)
+{
+    const std::vector<std::string> before = lines(base);
+    if (found.size() < before.size() || !std::equal(before.begin(), before.end(), found.begin()))
+        return ++tally.lost, false;
+    const long faults = tally.lost + tally.othersLost + tally.leftBehind;
+    std::size_t r = before.size();
+    for (auto e = appends.begin(); e != appends.end(); ++e) {
+        if (e->generation != generation)
+            continue;
+        // Without a lock another writer may end an unended last line first:
+        // an open record's own line end is then an empty line.
+        const bool open = e->outcome == Outcome::Uncertain || e->outcome == Outcome::Running;
+        r += open && r < found.size() && found[r].empty();
+        const bool whole = r < found.size() && found[r] == e->text;
+        if (e->outcome == Outcome::Returned) {
+            whole ? ++r : ++(e->others ? tally.othersLost : tally.lost);
+        } else if (e->outcome == Outcome::Failed) { // unless saved again, it must not be there
+            if (whole && std::none_of(e + 1, appends.end(), [&](const Append& l) { return l.text == e->text; }))
+                ++r, ++tally.leftBehind;
+        } else if (r < found.size() && !found[r].empty() && e->text.starts_with(found[r])) {
+            ++r; // whole, or a torn start
+        }
+    }
+    tally.leftBehind += static_cast<long>(found.size() - r);
+    return tally.lost + tally.othersLost + tally.leftBehind == faults;
+}
+
 // A random run of Saves, restarts and failures, cut short again and again.
 class PowerCutRun : Machine {
 public:
@@ -177,12 +210,8 @@ public:
         while (tally_.cuts < cuts) {
             disk.cutAt(1 + random_() % 120);
             try {
-                for (;;) {
-                    if (random_() % 20 == 0)
-                        start();
-                    else
-                        save();
-                }
+                for (;;)
+                    random_() % 20 == 0 ? start() : save();
             } catch (const PowerCut&) {
                 ++tally_.cuts;
                 for (const auto& [file, text] : inFlight_)
@@ -233,7 +262,8 @@ private:
         std::size_t target = random_() % 3;
         while (texts[target].empty())
             target = (target + 1) % 3;
-        troubles = {kind, path(target), 1 + static_cast<long>(random_() % texts[target].size()), random_() % 2 == 0};
+        troubles = {.kind = kind, .target = path(target), .partial = 1 + long(random_() % texts[target].size()),
+                    .writeFails = random_() % 2 == 0};
         if (kind == Trouble::FolderSyncFails || kind == Trouble::Removed) {
             disk.remove(path(target));
             logs_[target].bases.emplace_back();
@@ -265,8 +295,7 @@ private:
         return {logbook::composeEntryLine(w->Label1.text, w->Text1.text, w->Text2.text), ifNew(w->Text1), ifNew(w->Text2)};
     }
 
-    // One click on Save; what it wrote, and how each ended, comes from the
-    // lists and the message.
+    // One click on Save; how each append ended comes from the lists and the message.
     void attempt(const std::array<std::string, 3>& texts)
     {
         for (std::size_t file = 0; file < 3; ++file) {
@@ -295,47 +324,6 @@ private:
         }
     }
 
-    static std::vector<std::string> lines(const std::string& bytes)
-    {
-        const logbook::LineList list = logbook::LineList::fromBytes(bytes);
-        std::vector<std::string> all;
-        for (std::size_t i = 0; i < list.size(); ++i)
-            all.emplace_back(list.bytesAt(i));
-        return all;
-    }
-
-    // Walks the lines after a file's base along the appends made since;
-    // whether all is as it may be, counting what is not.
-    static bool walk(const std::vector<std::string>& found, const std::string& base, const std::vector<Append>& appends,
-                     std::size_t generation, Tally& tally)
-    {
-        const std::vector<std::string> before = lines(base);
-        if (found.size() < before.size() || !std::equal(before.begin(), before.end(), found.begin()))
-            return ++tally.lost, false;
-        const long faults = tally.lost + tally.othersLost + tally.leftBehind;
-        std::size_t r = before.size();
-        for (auto e = appends.begin(); e != appends.end(); ++e) {
-            if (e->generation != generation)
-                continue;
-            const bool open = e->outcome == Outcome::Uncertain || e->outcome == Outcome::Running;
-            // Without a lock another writer may end an unended last line first:
-            // such a record's own line end is then an empty line.
-            if (open && r < found.size() && found[r].empty())
-                ++r;
-            const bool whole = r < found.size() && found[r] == e->text;
-            if (e->outcome == Outcome::Returned) {
-                whole ? ++r : ++(e->others ? tally.othersLost : tally.lost);
-            } else if (e->outcome == Outcome::Failed) { // unless saved again, it must not be there
-                if (whole && std::none_of(e + 1, appends.end(), [&](const Append& l) { return l.text == e->text; }))
-                    ++r, ++tally.leftBehind;
-            } else if (r < found.size() && !found[r].empty() && e->text.starts_with(found[r])) {
-                ++r; // whole, or a torn start
-            }
-        }
-        tally.leftBehind += static_cast<long>(found.size() - r);
-        return tally.lost + tally.othersLost + tally.leftBehind == faults;
-    }
-
     void check()
     {
         for (std::size_t file = 0; file < 3; ++file) {
@@ -355,13 +343,12 @@ private:
             if (fits)
                 continue;
             walk(found, log.bases.back(), log.appends, log.bases.size() - 1, tally_);
-            if (++tally_.problems > 3)
-                continue;
-            std::string appends; // 0 returned, 1 failed, 2 uncertain, 3 running
+            std::string appends; // outcome: 0 returned, 1 failed, 2 uncertain, 3 running
             for (const Append& a : log.appends)
-                appends += "\n  " + std::to_string(static_cast<int>(a.outcome)) + "/" + std::to_string(a.generation) + " " + a.text;
-            ADD_FAILURE() << kNames[file] << " after cut " << tally_.cuts << " holds:\n" << dir.read(kNames[file])
-                          << "\nbase:\n" << log.bases[0] << "\nappends, outcome/generation:" << appends;
+                appends += "\n  " + std::to_string(int(a.outcome)) + "/" + std::to_string(a.generation) + " " + a.text;
+            if (++tally_.problems <= 3)
+                ADD_FAILURE() << kNames[file] << " after cut " << tally_.cuts << " holds:\n" << dir.read(kNames[file])
+                              << "\nbase:\n" << log.bases[0] << "\nappends, outcome/generation:" << appends;
         }
     }
 
@@ -386,9 +373,8 @@ TEST(PowerCut, AfterEveryCutEachReturnedSaveIsThereOnceAndNoFailedOneIs)
     const char* seedText = std::getenv("TOLMARIN_POWER_SEED");
     const char* longRun = std::getenv("TOLMARIN_LONG");
     const auto seed = static_cast<unsigned>(seedText ? std::atol(seedText) : std::random_device{}());
-    const long cuts = longRun && std::atol(longRun) == 1 ? 100'000 : 1'000;
     std::printf("[ power ] seed %u (TOLMARIN_POWER_SEED repeats a run)\n", seed);
-    const Tally tally = PowerCutRun(seed).run(cuts);
+    const Tally tally = PowerCutRun(seed).run(longRun && std::atol(longRun) == 1 ? 100'000 : 1'000);
     std::printf("power cuts: %ld, Saves returned: %ld, lost: %ld, failed Saves left behind: %ld, others' lines lost: %ld\n",
                 tally.cuts, tally.returned, tally.lost, tally.leftBehind, tally.othersLost);
     EXPECT_EQ(tally.lost + tally.leftBehind + tally.othersLost, 0) << "seed " << seed;
