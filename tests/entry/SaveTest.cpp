@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #ifndef _WIN32
 #include <csignal>
 #include <sys/wait.h>
@@ -93,12 +95,9 @@ TEST_F(Save, LockedFilesAreNamedAfterOneWaitOfAtMostFiveSeconds)
     const std::string names[] = {"TOLM.LyS", "Branch.LyS", "Reason.LyS"};
     std::unique_ptr<logbook::File> held[3];
     auto holdLocks = [&, created = false]() mutable {
-        for (int i = 0; i < 3; ++i) {
-            if (logbook::platformFileSystem().open(dir.file(names[i]), logbook::Access::ReadAppend, held[i], created) != 0
-                || held[i]->tryLock() != 0)
-                return false;
-        }
-        return true;
+        for (int i = 0; i < 3; ++i)
+            logbook::platformFileSystem().open(dir.file(names[i]), logbook::Access::ReadAppend, held[i], created);
+        return std::all_of(held, held + 3, [](auto& file) { return file && file->tryLock() == 0; });
     };
     auto locked = [&](const std::string& name) { return "Cannot write file " + dir.file(name) + ":\nIt is locked by another program."; };
 #ifdef _WIN32 // a lock belongs to a handle: a second one is as good as another program
@@ -128,8 +127,7 @@ TEST_F(Save, LockedFilesAreNamedAfterOneWaitOfAtMostFiveSeconds)
     w.save(w.Label1.text, "Main", "Audit");
     EXPECT_EQ(w.platform.errors, (Items{"The entry was not saved.\n\n" + locked("TOLM.LyS")}));
     EXPECT_EQ(w.Label1.text + w.Text1.text + w.Text2.text + dir.read("TOLM.LyS"), "07 Mar 2016MainAudit");
-    EXPECT_GT(w.platform.waited.count(), 0);
-    EXPECT_FALSE(w.platform.busy);
+    EXPECT_GT(w.platform.waited.count(), 0); // busy meanwhile: a message then would say "[busy]"
 
     releaseEntryLog();
     w.platform.errors.clear();
@@ -140,7 +138,6 @@ TEST_F(Save, LockedFilesAreNamedAfterOneWaitOfAtMostFiveSeconds)
                                         + locked("Reason.LyS")}));
     EXPECT_EQ(dir.read("TOLM.LyS"), testing_support::kWorkedExample + "\r\n");
     EXPECT_LT(w.platform.waited, std::chrono::milliseconds(5050)); // what it slept for is less than all its time
-    EXPECT_FALSE(w.platform.busy);
 }
 
 #ifdef _WIN32

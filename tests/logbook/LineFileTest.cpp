@@ -90,11 +90,7 @@ TEST(ReadLines, AReadAheadNobodyTakesDoesNotHoldUpTheEnd)
 {
     EXPECT_EXIT(
         {
-            FaultyFileSystem hanging([](std::size_t, const Call&) {
-                for (;;)
-                    std::this_thread::sleep_for(std::chrono::hours(1));
-                return Fault{};
-            });
+            FaultyFileSystem hanging([](std::size_t, const Call&) { return std::this_thread::sleep_for(std::chrono::hours(9)), Fault{}; });
             ReadLinesAhead("/nowhere/Branch.LyS", hanging);
             std::exit(3);
         },

@@ -61,12 +61,7 @@ struct MemoryPlatform : entry::Platform {
     std::string toUpper(std::string_view text) const override;
     // A message must never show over a window still busy with a Save's wait.
     void showError(const std::string& message) override { errors.push_back(busy ? "[busy] " + message : message); }
-    void waitBusy(std::chrono::milliseconds interval) override
-    {
-        busy = true;
-        waited += interval;
-        std::this_thread::sleep_for(interval);
-    }
+    void waitBusy(std::chrono::milliseconds interval) override { busy = true, waited += interval, std::this_thread::sleep_for(interval); }
     void waitDone() override { busy = false; }
     std::vector<std::string> errors;
     bool busy = false;
