@@ -98,7 +98,7 @@ std::size_t linesOf(FloorWay way, const std::string& path)
     case FloorWay::Mapping: {
         if (file.size() == 0)
             return 0;
-        void* mapped = ::mmap(nullptr, file.size(), PROT_READ, MAP_PRIVATE | MAP_POPULATE, file.fd(), 0);
+        void* mapped = ::mmap(nullptr, file.size(), PROT_READ, MAP_SHARED | MAP_POPULATE, file.fd(), 0);
         if (mapped == MAP_FAILED)
             throw std::runtime_error("cannot map " + path);
         return countLines(static_cast<const char*>(mapped), file.size());
