@@ -81,10 +81,17 @@ struct Block32 {
         return lf | (cr & ~((lf >> 1) | (lfAfter << (kWidth - 1))));
     }
 };
+// Whole blocks of 32, then the rest as on any processor: compiled for AVX2
+// whole, so that the blocks' bits are worked out in the loop.
 template<typename OnEnd> TOLMARIN_AVX2 void forEachLineEndAvx2(const char* data, std::size_t size, std::size_t begin,
                                                                 std::size_t end, OnEnd onEnd)
 {
-    forEachLineEnd<Block32>(data, size, begin, end, onEnd);
+    std::size_t block = begin;
+    for (; end - block >= Block32::kWidth; block += Block32::kWidth) {
+        for (auto bits = Block32::bits(data, size, block); bits != 0; bits &= bits - 1)
+            onEnd(block + static_cast<std::size_t>(std::countr_zero(bits)));
+    }
+    forEachLineEnd<Block16>(data, size, block, end, onEnd);
 }
 const bool hasAvx2 = __builtin_cpu_supports("avx2");
 #endif
