@@ -71,7 +71,7 @@ mkdir "$ro"
 if mount -t tmpfs -o ro tmpfs "$ro" 2>/dev/null; then
     status=0
     wine "$setup" /S "/D=$(wine winepath -w "$ro")" || status=$?
-    [ $status != 0 ] || fail "the setup installed into a read-only folder"
+    [ $status = 3 ] || fail "the setup did not refuse a read-only folder (exit status $status, not 3)"
     ! wine reg query "$key" >/dev/null 2>&1 || fail "a refused install wrote the uninstall entry"
 else
     echo "read-only folder not checked: cannot mount a tmpfs here (needs root)"
@@ -100,7 +100,7 @@ app_pid=$!
 wait_for_data_files "$folder"
 status=0
 wine "$setup" /S || status=$?
-[ $status != 0 ] || fail "the silent install went on while Tolmarin ran from $folder"
+[ $status = 4 ] || fail "the silent install went on while Tolmarin ran from $folder (exit status $status, not 4)"
 cmp -s "$tmp/new.exe" "$folder/tolmarin.exe" || fail "the setup replaced a running tolmarin.exe"
 wine "$probe" close || fail "could not close the window"
 wait "$app_pid" || fail "tolmarin.exe ended with status $?"
