@@ -22,7 +22,7 @@ command -v makensis >/dev/null || {
 }
 nsisdir=$(makensis -HDRINFO | sed -n 's/.*NSISDIR=\([^ ,]*\).*/\1/p')
 [ -f "$nsisdir/Stubs/lzma_solid-$target" ] || {
-    echo "this NSIS cannot make a $target setup: no $nsisdir/Stubs/lzma_solid-$target"
+    echo "this NSIS cannot make the $target setup: no $nsisdir/Stubs/lzma_solid-$target"
     exit 3
 }
 

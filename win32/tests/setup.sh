@@ -17,7 +17,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 ro=$tmp/read-only
 cleanup() {
     [ -z "$app_pid" ] || kill "$app_pid" 2>/dev/null || true
-    if [ -n "$probe" ]; then "$WINESERVER" -k 2>/dev/null || true; fi
+    if [ -d "$tmp/prefix" ]; then "$WINESERVER" -k 2>/dev/null || true; fi
     ! mountpoint -q "$ro" || umount "$ro"
     rm -rf "$tmp"
 }
