@@ -125,4 +125,12 @@ left=$(cd "$folder" && ls)
 [ "$(cd "$folder" && sha256sum "${files[@]}")" = "$saved" ] || fail "the uninstall changed the log"
 [ ! -e "$shortcut" ] || fail "the uninstall left the Start menu shortcut"
 ! wine reg query "$key" >/dev/null 2>&1 || fail "the uninstall left the uninstall entry"
-echo "$(basename "$setup"): installed, refused to replace a running Tolmarin, upgraded, uninstalled; the log kept"
+
+# A setup run without /D= finds an earlier install by its uninstall entry,
+# wherever /D= put it.
+wine "$setup" /S '/D=C:\Logbook' || fail "the install into C:\\Logbook ended with status $?"
+printf 'an older program' >"$WINEPREFIX/drive_c/Logbook/tolmarin.exe"
+wine "$setup" /S || fail "the upgrade in C:\\Logbook ended with status $?"
+cmp -s "$tmp/new.exe" "$WINEPREFIX/drive_c/Logbook/tolmarin.exe" || fail "the upgrade did not find C:\\Logbook"
+[ "$(cd "$folder" && ls)" = "$left" ] || fail "the upgrade of C:\\Logbook wrote into $folder"
+echo "$(basename "$setup"): installed, refused to replace a running Tolmarin, upgraded, uninstalled keeping the log, found by a later upgrade"
