@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Makes the setup program of this build (packaging/make-setup.sh, as
 # scripts/package.sh does) and checks it: a GUI program of the build's word
-# size with its version resource. With PROBE and EMULATOR it then runs it in
+# size with its version resource and icon. With PROBE and EMULATOR it runs it in
 # a Wine prefix of its own, as a user would: a silent install, Tolmarin
 # started from the installed folder, the setup refusing to replace it while
-# it runs, an upgrade over a log, a silent uninstall that keeps the log, and
-# a read-only folder refused. Exits 77 when NSIS cannot make this setup.
+# it runs, an upgrade over a log, a silent uninstall that keeps the log, an
+# install elsewhere found by the next upgrade, and a read-only folder
+# refused. Exits 77 when NSIS cannot make this setup.
 # Usage: setup.sh BUILD_DIR VERSION POINTER_SIZE OBJDUMP WINDRES [PROBE EMULATOR...]
 set -euo pipefail
 build=$1 version=$2 pointer_size=$3 objdump=$4 windres=$5 probe=${6:-}
@@ -39,7 +40,7 @@ headers=$("$objdump" -p "$setup")
 grep -q "^Magic.*$magic" <<<"$headers" || fail "not $magic: $(grep ^Magic <<<"$headers")"
 grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || fail "not a GUI program"
 hex() { od -An -tx1 -v | tr -d ' \n'; }
-check_version_resource() { # EXE
+check_resources() { # EXE
     local resources value
     resources=$("$windres" -i "$1" -O rc)
     for value in '"ProductName", "Tolmarin"' "\"ProductVersion\", \"$version\"" "\"FileVersion\", \"$version\""; do
@@ -51,7 +52,7 @@ check_version_resource() { # EXE
     [[ "$(hex <"$1")" == *"$(tail -c +$((offset + 1)) "$ico" | head -c "$size" | hex)"* ]] ||
         fail "$(basename "$1") does not carry the program's icon"
 }
-check_version_resource "$setup"
+check_resources "$setup"
 if [ -z "$probe" ]; then
     echo "$(basename "$setup"): checked, not run"
     exit 0
@@ -82,7 +83,7 @@ headers=$("$objdump" -p "$folder/tolmarin.exe" 2>/dev/null) || fail "no tolmarin
 grep -q "^Magic.*$magic" <<<"$headers" || fail "the installed tolmarin.exe is not $magic"
 cp "$folder/tolmarin.exe" "$tmp/new.exe"
 [ -s "$folder/README.txt" ] || fail "no README.txt in $folder"
-check_version_resource "$folder/uninstall.exe"
+check_resources "$folder/uninstall.exe"
 # The shortcut names the program's Windows path (ANSI or UTF-16: no NULs).
 tr -d '\0' <"$shortcut" | grep -aqF 'Programs\Tolmarin\tolmarin.exe' || fail "the Start menu shortcut does not point at tolmarin.exe"
 entry=$(wine reg query "$key" | tr -d '\r')
