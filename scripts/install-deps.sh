@@ -9,7 +9,8 @@
 #           architecture), for hosts that run 32-bit programs
 #   win64   the same tests built for 64-bit Windows under wine64, plus the
 #           shipped 32-bit build checked without running it: no i386 packages
-#   package the release archives (the Linux and the Windows build)
+#   package the release archives (the Linux and the Windows build) and the
+#           Windows setup program
 #   screenshot  what scripts/screenshot-win32.sh adds (imagemagick's import)
 set -euo pipefail
 
@@ -18,7 +19,7 @@ for group in "${@:-run}"; do
     case "$group" in
     run) want+=(g++ make cmake qt6-base-dev fonts-liberation) ;;
     test) want+=(g++ make cmake qt6-base-dev fonts-liberation libgtest-dev xvfb xauth xdotool desktop-file-utils strace) ;;
-    package) want+=(g++ make cmake qt6-base-dev g++-mingw-w64-i686) ;;
+    package) want+=(g++ make cmake qt6-base-dev g++-mingw-w64-i686 nsis) ;;
     faults) want+=(g++ make cmake libgtest-dev clang libclang-rt-14-dev strace) ;;
     win32 | win64)
         want+=(
@@ -29,6 +30,7 @@ for group in "${@:-run}"; do
             fonts-liberation   # Liberation Mono where "Courier New" is asked for
             xvfb xauth xdotool # a headless display and real X clicks
             unzip              # the release zip, unpacked by its test
+            nsis               # the setup program, made and run by its test
         )
         if [ "$group" = win32 ]; then
             want+=(wine wine32:i386) # wine32 needs the i386 architecture

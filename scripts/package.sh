@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Makes the release archives with CPack from the committed tree (HEAD), in
-# fresh build folders, so nothing from earlier builds or uncommitted edits
-# gets in:
+# Makes the release archives with CPack, and the Windows setup with NSIS,
+# from the committed tree (HEAD), in fresh build folders, so nothing from
+# earlier builds or uncommitted edits gets in:
 #   build-package/tolmarin-<version>-linux-x86_64.tar.gz
 #   build-package/tolmarin-<version>-win32.zip
+#   build-package/tolmarin-<version>-setup.exe
+# build-package/ is emptied first, earlier archives included.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$root/build-package
@@ -32,5 +34,7 @@ for build in linux win32; do
     cpack --config "$out/$build/CPackConfig.cmake" -B "$out" >/dev/null
 done
 rm -rf "$out/_CPack_Packages"
+# The setup holds the same stripped tolmarin.exe and README.txt as the zip.
+"$source/packaging/make-setup.sh" "$out/win32" "$out" >/dev/null
 echo "Release archives:"
 ls -l "$out"/tolmarin-*

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the Windows release zip from this build with CPack, as
-# scripts/package.sh does, checks what a user finds in it (tolmarin.exe with
-# its version resource, the README), then starts the unzipped tolmarin.exe:
+# scripts/package.sh does, checks what a user finds in it (tolmarin.exe: a
+# GUI program that imports only Windows' own DLLs, with its version
+# resource; the README), then starts the unzipped tolmarin.exe:
 # it makes its three data files beside itself and shows the window
 # "Tolmarin". With no PROBE and EMULATOR (a host that cannot run the
 # build), only the zip's contents are checked.
@@ -33,6 +34,14 @@ done
 headers=$("$objdump" -p "$exe")
 grep -q "^Magic.*$magic" <<<"$headers" || fail "not $magic: $(grep ^Magic <<<"$headers")"
 grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || fail "not a GUI program"
+# It must start on a bare Windows: no DLL beyond those every Windows has.
+while read -r dll; do
+    case "${dll^^}" in
+    KERNEL32.DLL | USER32.DLL | GDI32.DLL | MSVCRT.DLL | ADVAPI32.DLL | SHELL32.DLL | COMCTL32.DLL | \
+        COMDLG32.DLL | OLE32.DLL | OLEAUT32.DLL | SHLWAPI.DLL | UXTHEME.DLL | VERSION.DLL | WS2_32.DLL) ;;
+    *) fail "tolmarin.exe imports $dll, which Windows does not bring" ;;
+    esac
+done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
 # The version resource, read back by the resource compiler.
 resources=$("$windres" -i "$exe" -O rc)
 for value in '"ProductName", "Tolmarin"' "\"ProductVersion\", \"$version\"" "\"FileVersion\", \"$version\""; do
