@@ -61,11 +61,19 @@ done
 [ $need_i386 -eq 0 ] && [ ${#missing[@]} -eq 0 ] && exit 0
 
 sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+    if ! command -v sudo >/dev/null; then
+        echo "These packages are missing: ${missing[*]}" >&2
+        echo "There is no sudo to install them: run $0 $* once as root (su -c), then again as you." >&2
+        exit 1
+    fi
+fi
 export DEBIAN_FRONTEND=noninteractive
 note=""
 [ $need_i386 -eq 0 ] || note=" (adding the i386 architecture)"
 echo "Installing: ${missing[*]}$note"
+echo "This takes a few minutes and shows nothing more until it is done."
 # apt and dpkg chatter (progress, debconf's notes) goes to a log that is
 # shown only when something fails.
 log=$(mktemp)

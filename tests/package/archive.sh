@@ -16,8 +16,8 @@ archive=$tmp/$top.tar.gz
 
 . "$(dirname "$0")/installed-files.sh"
 listing=$(tar -tzf "$archive" | grep -v '/$' | sort)
-[ "$listing" = "$(installed_files "$top")" ] ||
-    fail "the archive's files differ: $(diff <(installed_files "$top") <(echo "$listing"))"
+[ "$listing" = "$(installed_files "$top" archive)" ] ||
+    fail "the archive's files differ: $(diff <(installed_files "$top" archive) <(echo "$listing"))"
 
 tar -xzf "$archive" -C "$tmp"
 [ -x "$tmp/$top/tolmarin" ] && [ "$(head -c 4 "$tmp/$top/tolmarin" | od -An -c | tr -d ' ')" = '177ELF' ] ||
