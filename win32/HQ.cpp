@@ -66,10 +66,14 @@ ControlClass classOf(Control id)
     if (design.takesFocus)
         common |= WS_TABSTOP;
     switch (design.kind) {
-    case ControlKind::ListBox: // LBS_NOTIFY for the user's selections; rows drawn by Win32ListBox
-        return {L"LISTBOX",
-                common | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
+    case ControlKind::ListBox: {
+        // LBS_NOTIFY for the user's selections; rows drawn by Win32ListBox. The
+        // entry list holds no row of its own, only their count (LBS_NODATA); the
+        // date list keeps its few texts for the keyboard's search.
+        const DWORD rows = id == Control::MLyS ? LBS_NODATA : LBS_HASSTRINGS;
+        return {L"LISTBOX", common | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | rows,
                 WS_EX_CLIENTEDGE};
+    }
     case ControlKind::Label: {
         // SS_NOTIFY: clicks arrive as STN_CLICKED. The date label, the one
         // that is clicked, looks pressed in.
@@ -588,7 +592,10 @@ int runProgram(HINSTANCE instance, int showCommand)
 {
     std::unique_ptr<HQ> window;
     try {
-        window = std::make_unique<HQ>(instance, logbook::executableDirectory());
+        const std::string directory = logbook::executableDirectory();
+        // The files are read while the window and its controls are made.
+        entry::startReadingAhead(directory);
+        window = std::make_unique<HQ>(instance, directory);
     } catch (const std::exception& error) { // no data folder, or no window
         showMessage(nullptr, entry::startupFailureMessage(error));
         return 1;

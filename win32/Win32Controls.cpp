@@ -21,12 +21,16 @@ void addToControl(HWND control, UINT add, const std::string& chosen)
         throw std::bad_alloc();
 }
 
-// Adds one item to both the kept items and the control, or to neither.
-void addOne(HWND control, UINT add, entry::ListItems& items, const std::string& text)
+// Adds one item to both the kept items and the control, or to neither. A
+// no-data list takes LB_ADDSTRING as one more row, its text unused.
+void addOne(HWND control, UINT add, entry::ListItems& items, const std::string& text, bool noData = false)
 {
     items.append(text);
     try {
-        addToControl(control, add, items.chosen(items.size() - 1));
+        if (noData && ::SendMessageW(control, add, 0, 0) < 0)
+            throw std::bad_alloc();
+        if (!noData)
+            addToControl(control, add, items.chosen(items.size() - 1));
     } catch (...) {
         items.removeLast();
         throw;
@@ -110,6 +114,7 @@ void Win32ListBox::attach(HWND list)
     const TEXTMETRICW metrics = fontMetrics(list);
     cellWidth_ = std::max(1, static_cast<int>(metrics.tmAveCharWidth)); // the entry list's font is fixed-pitch
     ::SendMessageW(list, LB_SETITEMHEIGHT, 0, metrics.tmHeight);
+    noData_ = (::GetWindowLongPtrW(list, GWL_STYLE) & LBS_NODATA) != 0;
 }
 
 void Win32ListBox::clear()
@@ -122,13 +127,32 @@ void Win32ListBox::clear()
 void Win32ListBox::addItem(const std::string& text)
 {
     // LB_ADDSTRING neither selects the item nor scrolls to it.
-    addOne(hwnd_, LB_ADDSTRING, items_, text);
+    addOne(hwnd_, LB_ADDSTRING, items_, text, noData_);
     fitWidth();
 }
 
 void Win32ListBox::addItems(logbook::LineList lines)
 {
-    addInBulk(hwnd_, LB_INITSTORAGE, LB_ADDSTRING, items_, std::move(lines));
+    if (!noData_) {
+        addInBulk(hwnd_, LB_INITSTORAGE, LB_ADDSTRING, items_, std::move(lines));
+    } else {
+        // The rows' count in one step, or none of the rows when the control
+        // cannot number them all.
+        const std::size_t before = items_.size();
+        const std::size_t count = before + lines.size();
+        const auto rows = static_cast<WPARAM>(count);
+        if (count > static_cast<std::size_t>(std::numeric_limits<int>::max())
+            || ::SendMessageW(hwnd_, LB_SETCOUNT, rows, 0) < 0 || ::SendMessageW(hwnd_, LB_GETCOUNT, 0, 0) != LRESULT(rows)) {
+            ::SendMessageW(hwnd_, LB_SETCOUNT, before, 0);
+            throw std::bad_alloc();
+        }
+        try {
+            items_.appendLines(std::move(lines));
+        } catch (...) {
+            ::SendMessageW(hwnd_, LB_SETCOUNT, before, 0);
+            throw;
+        }
+    }
     fitWidth();
 }
 

@@ -11,8 +11,9 @@ namespace win32ui {
 
 // A single-selection list box (LISTBOX class), owner-drawn with rows of one
 // height. It keeps its items (ListItems) and draws each row from them: only
-// the characters in view, every NUL as a visible character. The control
-// itself holds each item's chosen text, for the keyboard's search.
+// the characters in view, every NUL as a visible character. A no-data list
+// (LBS_NODATA) holds only the count of rows; any other holds each item's
+// chosen text, for the keyboard's search.
 class Win32ListBox : public entry::ListBox {
 public:
     explicit Win32ListBox(HWND list = nullptr) : hwnd_(list) {}
@@ -35,6 +36,7 @@ private:
     HWND hwnd_;
     entry::ListItems items_;
     int cellWidth_ = 1;
+    bool noData_ = false;
 };
 
 // An editable drop-down combo box (COMBOBOX class, CBS_DROPDOWN), its list

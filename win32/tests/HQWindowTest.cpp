@@ -1,6 +1,7 @@
 // The real window under Wine checked against the design in pixels at 96 DPI,
 // written out here. real-clicks.sh drives it with real X events.
 #include <FileSystem.h>
+#include <LineFile.h>
 #include <HQ.h>
 #include <ShownText.h>
 #include <TempDir.h>
@@ -217,6 +218,37 @@ TEST_F(Window, RowsShowANulAndTheStartOfAHugeLine)
     EXPECT_NE(cells(1, 2, 3), cells(3, 2, 3)); // not a blank
     EXPECT_EQ(cells(4, 0, 80), cells(5, 0, 80));
     ::ReleaseDC(list, dc);
+}
+
+// The entry list holds only the count of its rows, as many as a file may have
+// lines; a Save adds one row, neither selected nor scrolled to.
+TEST_F(Window, TheEntryListNumbersItsRowsAndASaveAddsOneInPlace)
+{
+    std::string log;
+    for (int i = 0; i < 100; ++i)
+        log += "01 Jan 2016  Main             Audit                         \r\n";
+    dir.write("TOLM.LyS", log);
+    open();
+    HWND list = c("MLyS");
+    EXPECT_EQ(::GetWindowLongPtrW(list, GWL_STYLE) & (LBS_NODATA | LBS_HASSTRINGS), LBS_NODATA);
+    ::SendMessageW(list, LB_SETTOPINDEX, 10, 0);
+    ::SetWindowTextW(c("Label1"), L"07 Mar 2016");
+    ::SetWindowTextW(c("Text1"), L"Main");
+    ::SetWindowTextW(c("Text2"), L"Audit");
+    click("Command1");
+    auto state = [&] {
+        return std::to_string(::SendMessageW(list, LB_GETCOUNT, 0, 0)) + " rows, selected "
+             + std::to_string(::SendMessageW(list, LB_GETCURSEL, 0, 0)) + ", top "
+             + std::to_string(::SendMessageW(list, LB_GETTOPINDEX, 0, 0));
+    };
+    EXPECT_EQ(state(), "101 rows, selected -1, top 10");
+    ::SendMessageW(list, LB_SETCOUNT, logbook::kMostLines, 0);
+    ::SendMessageW(list, LB_SETTOPINDEX, logbook::kMostLines - 1, 0);
+    ::UpdateWindow(list);
+    RECT client;
+    ::GetClientRect(list, &client);
+    const auto lastPage = logbook::kMostLines - client.bottom / ::SendMessageW(list, LB_GETITEMHEIGHT, 0, 0);
+    EXPECT_EQ(state(), std::to_string(logbook::kMostLines) + " rows, selected -1, top " + std::to_string(lastPage));
 }
 
 // Past the count where count × 4097 wraps a size_t (1,048,321 lines on 32-bit
