@@ -28,7 +28,7 @@ struct Started {
 
 struct Figures {
     DataSet set;
-    std::vector<double> startMs, anonKb, saveMs;
+    std::vector<double> startMs, filledMs, anonKb, saveMs;
     double firstSaveMs = NAN;
     std::vector<std::string> failures;
 };
@@ -111,6 +111,18 @@ HWND controlOf(HWND window, entry::Control id)
     return ::GetDlgItem(parent, win32ui::kFirstControlId + static_cast<int>(id));
 }
 
+// Waits until the combo boxes, filled while the window is idle, hold every
+// branch and reason.
+void waitFilled(HWND window, const DataSetSize& size)
+{
+    auto count = [&](entry::Control id) { return ::SendMessageW(controlOf(window, id), CB_GETCOUNT, 0, 0); };
+    const Clock::time_point begin = Clock::now();
+    while (count(entry::Control::Text1) != LRESULT(size.branches) || count(entry::Control::Text2) != LRESULT(size.reasons)) {
+        check(msSince(begin) < 60'000, "the combo boxes were not filled");
+        ::Sleep(1);
+    }
+}
+
 // One Save by a click on Command1, sent to the other process: SendMessage
 // returns once its handler has. Kinds in turn: both texts known, a new
 // branch, a new reason, both new.
@@ -153,17 +165,17 @@ void report(const std::vector<Figures>& all, const Options& options)
     const Figures& empty = all.front();
     std::fprintf(stderr, "\ntolmarin.exe started %d times a folder; start_ms and anon_kb medians, save_ms of %d Saves.\n\n",
                  options.runs, options.saves);
-    std::fprintf(stderr, "| entries / branches / reasons | file_kb | start_ms | anon_kb | anon_growth_kb | save_ms | "
-                         "first_save_ms |\n|---|---:|---:|---:|---:|---:|---:|\n");
+    std::fprintf(stderr, "| entries / branches / reasons | file_kb | start_ms | filled_ms | anon_kb | anon_growth_kb | save_ms | "
+                         "first_save_ms |\n|---|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const Figures& f : all) {
         const DataSetSize& size = f.set.size;
         const double anon = medianOf(f.anonKb), growth = anon - medianOf(empty.anonKb);
         std::printf("{\"set\":\"%s\",\"entries\":%zu,\"branches\":%zu,\"reasons\":%zu,\"file_kb\":%.0f,\"start_ms\":%.1f,"
-                    "\"anon_kb\":%.0f,\"anon_growth_kb\":%.0f,\"save_ms\":%.2f,\"first_save_ms\":%.2f}\n",
+                    "\"filled_ms\":%.1f,\"anon_kb\":%.0f,\"anon_growth_kb\":%.0f,\"save_ms\":%.2f,\"first_save_ms\":%.2f}\n",
                     size.name().c_str(), size.entries, size.branches, size.reasons, f.set.fileBytes / 1024.0,
-                    medianOf(f.startMs), anon, growth, medianOf(f.saveMs), f.firstSaveMs);
-        std::fprintf(stderr, "| %zu / %zu / %zu | %.0f | %.1f | %.0f | %.0f | %.2f | %.2f |\n", size.entries, size.branches,
-                     size.reasons, f.set.fileBytes / 1024.0, medianOf(f.startMs), anon, growth, medianOf(f.saveMs),
+                    medianOf(f.startMs), medianOf(f.filledMs), anon, growth, medianOf(f.saveMs), f.firstSaveMs);
+        std::fprintf(stderr, "| %zu / %zu / %zu | %.0f | %.1f | %.1f | %.0f | %.0f | %.2f | %.2f |\n", size.entries,
+                     size.branches, size.reasons, f.set.fileBytes / 1024.0, medianOf(f.startMs), medianOf(f.filledMs), anon, growth, medianOf(f.saveMs),
                      f.firstSaveMs);
         for (const std::string& failure : f.failures)
             std::fprintf(stderr, "FAILED %s: %s\n", size.name().c_str(), failure.c_str());
@@ -225,6 +237,11 @@ int main(int argc, char** argv)
                 double ms = 0;
                 Started started = start(figures.set.directory, ms);
                 figures.startMs.push_back(ms);
+                const Clock::time_point shown = Clock::now();
+                attempt(figures, "fill", [&] {
+                    waitFilled(started.window, figures.set.size);
+                    figures.filledMs.push_back(ms + msSince(shown));
+                });
                 attempt(figures, "memory", [&] {
                     const std::wstring exe = win32ui::toWide(figures.set.directory + "\\tolmarin.exe");
                     figures.anonKb.push_back(anonymousKb(started.process.hProcess, exe));

@@ -239,13 +239,21 @@ int HQ::run()
 {
     quitOnDestroy_ = true;
     MSG message;
-    BOOL got;
-    while ((got = ::GetMessageW(&message, nullptr, 0, 0)) != 0) {
+    for (;;) {
+        // The combo boxes get their items while nothing else waits.
+        if (!guard_.failed() && !::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+            bool more = false;
+            guarded([&] { more = text1_.fillStep() || text2_.fillStep(); });
+            if (more)
+                continue;
+        }
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0)
+            return static_cast<int>(message.wParam);
         if (got == -1)
             return 1;
         process(message);
     }
-    return static_cast<int>(message.wParam);
 }
 
 void HQ::process(const MSG& message)
@@ -315,10 +323,14 @@ void HQ::onCommand(Control id, int code)
             guarded([this] { form_.CLyS_Click(); });
         break;
     case Control::Text1:
+        if (code == CBN_SETFOCUS) // with the focus, keys and the wheel choose from the list
+            guarded([this] { text1_.fillAll(); });
         if (code == CBN_KILLFOCUS)
             guarded([this] { form_.Text1_LostFocus(); });
         break;
     case Control::Text2:
+        if (code == CBN_SETFOCUS)
+            guarded([this] { text2_.fillAll(); });
         if (code == CBN_KILLFOCUS)
             guarded([this] { form_.Text2_LostFocus(); });
         break;

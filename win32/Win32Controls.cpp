@@ -37,22 +37,6 @@ void addOne(HWND control, UINT add, entry::ListItems& items, const std::string& 
     }
 }
 
-// Adds many items with the drawing switched off and the storage reserved
-// once: a large entry log loads in one go rather than line by line on screen.
-void addInBulk(HWND control, UINT initStorage, UINT add, entry::ListItems& items, logbook::LineList lines)
-{
-    const std::size_t first = items.size();
-    const std::size_t count = lines.size();
-    const LPARAM storage = listStorageHint(count, lines.byteSize());
-    items.appendLines(std::move(lines));
-    ::SendMessageW(control, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageW(control, initStorage, count, storage);
-    for (std::size_t i = first; i < first + count; ++i)
-        addToControl(control, add, items.chosen(i));
-    ::SendMessageW(control, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(control, nullptr, TRUE);
-}
-
 // The text height and character width of the control's font.
 TEXTMETRICW fontMetrics(HWND control)
 {
@@ -133,25 +117,25 @@ void Win32ListBox::addItem(const std::string& text)
 
 void Win32ListBox::addItems(logbook::LineList lines)
 {
-    if (!noData_) {
-        addInBulk(hwnd_, LB_INITSTORAGE, LB_ADDSTRING, items_, std::move(lines));
-    } else {
-        // The rows' count in one step, or none of the rows when the control
-        // cannot number them all.
-        const std::size_t before = items_.size();
-        const std::size_t count = before + lines.size();
-        const auto rows = static_cast<WPARAM>(count);
-        if (count > static_cast<std::size_t>(std::numeric_limits<int>::max())
-            || ::SendMessageW(hwnd_, LB_SETCOUNT, rows, 0) < 0 || ::SendMessageW(hwnd_, LB_GETCOUNT, 0, 0) != LRESULT(rows)) {
-            ::SendMessageW(hwnd_, LB_SETCOUNT, before, 0);
-            throw std::bad_alloc();
-        }
-        try {
-            items_.appendLines(std::move(lines));
-        } catch (...) {
-            ::SendMessageW(hwnd_, LB_SETCOUNT, before, 0);
-            throw;
-        }
+    if (!noData_) { // the date list: a few items
+        entry::ListBox::addItems(std::move(lines));
+        return;
+    }
+    // The rows' count in one step, or none of the rows when the control
+    // cannot number them all.
+    const std::size_t before = items_.size();
+    const std::size_t count = before + lines.size();
+    if (count > static_cast<std::size_t>(std::numeric_limits<int>::max())
+        || ::SendMessageW(hwnd_, LB_SETCOUNT, count, 0) < 0
+        || ::SendMessageW(hwnd_, LB_GETCOUNT, 0, 0) != static_cast<LRESULT>(count)) {
+        ::SendMessageW(hwnd_, LB_SETCOUNT, before, 0);
+        throw std::bad_alloc();
+    }
+    try {
+        items_.appendLines(std::move(lines));
+    } catch (...) {
+        ::SendMessageW(hwnd_, LB_SETCOUNT, before, 0);
+        throw;
     }
     fitWidth();
 }
@@ -203,13 +187,32 @@ void Win32ComboBox::setEditText(const std::string& text)
 
 void Win32ComboBox::addItem(const std::string& text)
 {
+    fillAll();
     addOne(hwnd_, CB_ADDSTRING, items_, text);
+    ++filled_;
 }
 
 void Win32ComboBox::addItems(logbook::LineList lines)
 {
-    addInBulk(hwnd_, CB_INITSTORAGE, CB_ADDSTRING, items_, std::move(lines));
+    ::SendMessageW(hwnd_, CB_INITSTORAGE, lines.size(), listStorageHint(lines.size(), lines.byteSize()));
+    items_.appendLines(std::move(lines));
 }
+
+void Win32ComboBox::fill(std::size_t most)
+{
+    // A closed combo box's list is hidden: adding to it draws nothing.
+    for (const std::size_t end = std::min(items_.size(), filled_ + most); filled_ < end; ++filled_)
+        addToControl(hwnd_, CB_ADDSTRING, items_.chosen(filled_));
+}
+
+bool Win32ComboBox::fillStep()
+{
+    // A few milliseconds' work: input waits no longer than that.
+    fill(500);
+    return filled_ < items_.size();
+}
+
+void Win32ComboBox::fillAll() { fill(items_.size()); }
 
 std::size_t Win32ComboBox::count() const { return items_.size(); }
 

@@ -42,6 +42,11 @@ private:
 // An editable drop-down combo box (COMBOBOX class, CBS_DROPDOWN), its list
 // owner-drawn like Win32ListBox. The control holds each item's chosen text,
 // which a choice puts into the field; the whole items are kept here.
+//
+// The control takes one message an item. So that a hundred thousand items
+// do not hold up the start, the items of addItems() reach it afterwards, a
+// step at a time while the window is idle, and all at once before the
+// control's list is needed (the focus, a new item).
 class Win32ComboBox : public entry::ComboBox {
 public:
     explicit Win32ComboBox(HWND combo = nullptr) : hwnd_(combo) {}
@@ -56,9 +61,17 @@ public:
     std::string itemText(std::size_t index) const override;
     void setFocus() override;
 
+    // Gives the control some of the items it lacks; true while some are left.
+    bool fillStep();
+    // Gives the control every item it lacks.
+    void fillAll();
+
 private:
+    void fill(std::size_t most);
+
     HWND hwnd_;
     entry::ListItems items_;
+    std::size_t filled_ = 0; // the items the control holds, the first of items_
 };
 
 // A static control used as a label.

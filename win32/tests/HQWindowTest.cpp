@@ -34,6 +34,20 @@ LRESULT CALLBACK answeringProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     return ::CallWindowProcW(windowProcBefore, hwnd, message, wParam, lParam);
 }
 
+// Closes the window once the reason combo box holds every item, or after ten
+// seconds of the event loop without.
+HWND closeWhenFilled;
+LRESULT reasonsSeen;
+int ticks;
+void CALLBACK closeOnceFilled(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND reason = ::GetDlgItem(::GetDlgItem(closeWhenFilled, kFirstControlId + int(entry::Control::Frame1)),
+                               kFirstControlId + int(entry::Control::Text2));
+    reasonsSeen = ::SendMessageW(reason, CB_GETCOUNT, 0, 0);
+    if (reasonsSeen == 1200 || ++ticks == 200)
+        ::PostMessageW(closeWhenFilled, WM_CLOSE, 0, 0);
+}
+
 class Window : public ::testing::Test {
 protected:
     testing_support::TempDir dir;
@@ -249,6 +263,46 @@ TEST_F(Window, TheEntryListNumbersItsRowsAndASaveAddsOneInPlace)
     ::GetClientRect(list, &client);
     const auto lastPage = logbook::kMostLines - client.bottom / ::SendMessageW(list, LB_GETITEMHEIGHT, 0, 0);
     EXPECT_EQ(state(), std::to_string(logbook::kMostLines) + " rows, selected -1, top " + std::to_string(lastPage));
+}
+
+// The combo boxes get their items after the window shows: while the event
+// loop is idle, or all at once when the focus comes or a new one is added.
+class ComboBoxes : public Window {
+protected:
+    void SetUp() override
+    {
+        std::string lines;
+        for (int i = 0; i < 1200; ++i)
+            lines += "Item " + std::to_string(i) + "\r\n";
+        dir.write("Branch.LyS", lines);
+        dir.write("Reason.LyS", lines);
+        open();
+    }
+};
+
+TEST_F(ComboBoxes, GetTheirItemsWithTheFocusOrBeforeANewOne)
+{
+    HWND branch = c("Text1"), reason = c("Text2");
+    ::SetFocus(reason);
+    EXPECT_EQ(::SendMessageW(reason, CB_GETCOUNT, 0, 0), 1200);
+    ::SetWindowTextW(c("Label1"), L"07 Mar 2016");
+    ::SetWindowTextW(branch, L"New");
+    ::SetWindowTextW(reason, L"Item 5");
+    click("Command1");
+    wchar_t first[16] = {}, last[16] = {};
+    ::SendMessageW(branch, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
+    ::SendMessageW(branch, CB_GETLBTEXT, 1200, reinterpret_cast<LPARAM>(last));
+    EXPECT_EQ(std::wstring(first) + L", " + last + L", " + std::to_wstring(::SendMessageW(branch, CB_GETCOUNT, 0, 0)),
+              L"Item 0, New, 1201");
+}
+
+TEST_F(ComboBoxes, GetTheirItemsWhileTheWindowIsIdle)
+{
+    closeWhenFilled = main;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &closeOnceFilled);
+    EXPECT_EQ(hq->run(), 0);
+    ::KillTimer(nullptr, timer);
+    EXPECT_EQ(reasonsSeen, 1200);
 }
 
 // Past the count where count × 4097 wraps a size_t (1,048,321 lines on 32-bit
