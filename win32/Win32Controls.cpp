@@ -169,6 +169,10 @@ void Win32ComboBox::attach(HWND combo)
 {
     hwnd_ = combo;
     ::SendMessageW(combo, CB_SETITEMHEIGHT, 0, fontMetrics(combo).tmHeight);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    ::GetComboBoxInfo(combo, &info);
+    list_ = info.hwndList;
 }
 
 void Win32ComboBox::drawRow(const DRAWITEMSTRUCT& item) const
@@ -194,15 +198,21 @@ void Win32ComboBox::addItem(const std::string& text)
 
 void Win32ComboBox::addItems(logbook::LineList lines)
 {
+    // Until the list has every item it neither draws nor sets its scroll bar
+    // (which would cost more than the item itself), though it is hidden.
+    ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
     ::SendMessageW(hwnd_, CB_INITSTORAGE, lines.size(), listStorageHint(lines.size(), lines.byteSize()));
     items_.appendLines(std::move(lines));
 }
 
 void Win32ComboBox::fill(std::size_t most)
 {
-    // A closed combo box's list is hidden: adding to it draws nothing.
+    if (filled_ == items_.size())
+        return;
     for (const std::size_t end = std::min(items_.size(), filled_ + most); filled_ < end; ++filled_)
         addToControl(hwnd_, CB_ADDSTRING, items_.chosen(filled_));
+    if (filled_ == items_.size())
+        ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
 }
 
 bool Win32ComboBox::fillStep()

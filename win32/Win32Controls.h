@@ -70,6 +70,7 @@ private:
     void fill(std::size_t most);
 
     HWND hwnd_;
+    HWND list_ = nullptr; // the drop-down list
     entry::ListItems items_;
     std::size_t filled_ = 0; // the items the control holds, the first of items_
 };
