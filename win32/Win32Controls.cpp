@@ -198,6 +198,8 @@ void Win32ComboBox::addItem(const std::string& text)
 
 void Win32ComboBox::addItems(logbook::LineList lines)
 {
+    if (lines.empty()) // no last item would switch the drawing on again
+        return;
     // Until the list has every item it neither draws nor sets its scroll bar
     // (which would cost more than the item itself), though it is hidden.
     ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
