@@ -68,9 +68,9 @@ ControlClass classOf(Control id)
     switch (design.kind) {
     case ControlKind::ListBox: {
         // LBS_NOTIFY for the user's selections; rows drawn by Win32ListBox. The
-        // entry list holds no row of its own, only their count (LBS_NODATA); the
-        // date list keeps its few texts for the keyboard's search.
-        const DWORD rows = id == Control::MLyS ? LBS_NODATA : LBS_HASSTRINGS;
+        // entry list holds no row of its own, only their count (LBS_NODATA), and
+        // asks for the keyboard's search; the date list keeps its few texts for it.
+        const DWORD rows = id == Control::MLyS ? LBS_NODATA | LBS_WANTKEYBOARDINPUT : LBS_HASSTRINGS;
         return {L"LISTBOX", common | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | rows,
                 WS_EX_CLIENTEDGE};
     }
@@ -557,6 +557,10 @@ LRESULT HQ::handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (LRESULT painted = onColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
             return painted;
         break;
+    case WM_VKEYTOITEM: // the entry list's keys, left to the list
+        return -1;
+    case WM_CHARTOITEM:
+        return mlys_.rowStartingWith(static_cast<wchar_t>(LOWORD(wParam)));
     case WM_DRAWITEM: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (item.CtlType == ODT_BUTTON)

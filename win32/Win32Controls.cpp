@@ -3,6 +3,7 @@
 
 #include <FormLayout.h>
 #include <ShownText.h>
+#include <Text.h>
 
 #include <algorithm>
 #include <limits>
@@ -151,6 +152,30 @@ void Win32ListBox::drawRow(const DRAWITEMSTRUCT& item) const
     RECT client;
     ::GetClientRect(hwnd_, &client);
     drawShownRow(item, items_, cellWidth_, static_cast<std::size_t>(client.right / cellWidth_ + 1));
+}
+
+LRESULT Win32ListBox::rowStartingWith(wchar_t typed) const
+{
+    const std::size_t count = items_.size();
+    const LRESULT caret = ::SendMessageW(hwnd_, LB_GETCARETINDEX, 0, 0);
+    const std::size_t after = caret < 0 ? count - 1 : static_cast<std::size_t>(caret);
+    const auto lower = [](unsigned c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
+    for (std::size_t step = 1; step <= count; ++step) {
+        const std::size_t row = (after + step) % count;
+        // An ASCII start is the same in every encoding: most rows need no decoding.
+        const std::string_view stored = items_.bytes(row);
+        const unsigned lead = stored.empty() ? 0 : static_cast<unsigned char>(stored[0]);
+        if (typed < 0x80 && lead > 0 && lead < 0x80) {
+            if (lower(lead) == lower(typed))
+                return static_cast<LRESULT>(row);
+            continue;
+        }
+        const std::wstring first = toWide(logbook::leftCharacters(items_.shown(row), 1));
+        if (::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, first.c_str(), static_cast<int>(first.size()),
+                             &typed, 1) == CSTR_EQUAL)
+            return static_cast<LRESULT>(row);
+    }
+    return -2; // no such row: the list does nothing more
 }
 
 std::string Win32ListBox::selectedText() const

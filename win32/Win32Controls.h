@@ -21,6 +21,9 @@ public:
     void attach(HWND list);
     // Draws a row (WM_DRAWITEM), in the colours set in its DC.
     void drawRow(const DRAWITEMSTRUCT& item) const;
+    // The keyboard's search of a no-data list (WM_CHARTOITEM): the next row
+    // after the caret whose text starts with `typed`, case aside; else -2.
+    LRESULT rowStartingWith(wchar_t typed) const;
 
     void clear() override;
     void addItem(const std::string& text) override;

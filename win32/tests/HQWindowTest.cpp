@@ -240,7 +240,7 @@ TEST_F(Window, TheEntryListNumbersItsRowsAndASaveAddsOneInPlace)
 {
     std::string log;
     for (int i = 0; i < 100; ++i)
-        log += "01 Jan 2016  Main             Audit                         \r\n";
+        log += i == 40 ? "\xC3\x9C from Linux\r\n" : "01 Jan 2016  Main             Audit                         \r\n";
     dir.write("TOLM.LyS", log);
     open();
     HWND list = c("MLyS");
@@ -256,13 +256,18 @@ TEST_F(Window, TheEntryListNumbersItsRowsAndASaveAddsOneInPlace)
              + std::to_string(::SendMessageW(list, LB_GETTOPINDEX, 0, 0));
     };
     EXPECT_EQ(state(), "101 rows, selected -1, top 10");
+    ::SetFocus(list);
+    ::SendMessageW(list, WM_CHAR, L'\xFC', 1); // the keyboard's search, case aside
+    EXPECT_EQ(::SendMessageW(list, LB_GETCURSEL, 0, 0), 40);
+    ::SendMessageW(list, WM_CHAR, L'0', 1);
+    EXPECT_EQ(::SendMessageW(list, LB_GETCURSEL, 0, 0), 41);
     ::SendMessageW(list, LB_SETCOUNT, logbook::kMostLines, 0);
     ::SendMessageW(list, LB_SETTOPINDEX, logbook::kMostLines - 1, 0);
     ::UpdateWindow(list);
     RECT client;
     ::GetClientRect(list, &client);
     const auto lastPage = logbook::kMostLines - client.bottom / ::SendMessageW(list, LB_GETITEMHEIGHT, 0, 0);
-    EXPECT_EQ(state(), std::to_string(logbook::kMostLines) + " rows, selected -1, top " + std::to_string(lastPage));
+    EXPECT_EQ(state(), std::to_string(logbook::kMostLines) + " rows, selected 41, top " + std::to_string(lastPage));
 }
 
 // The combo boxes get their items after the window shows: while the event
