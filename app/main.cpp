@@ -1,7 +1,7 @@
 #include "Startup.h"
 
 #include <DataFiles.h>
-#include <LineFile.h>
+#include <HQForm.h>
 
 #include <QApplication>
 #include <QFile>
@@ -10,8 +10,6 @@
 
 #include <exception>
 #include <optional>
-#include <string>
-#include <string_view>
 
 namespace {
 
@@ -49,13 +47,10 @@ private:
 
 int main(int argc, char* argv[])
 {
-    // The data files are read while the toolkit starts: on two cores that
-    // hides most of a large log's loading. A failure here is left to the
-    // start-up proper, which reports it.
+    // The data files are read while the toolkit starts. A missing data
+    // folder is left to the start-up proper, which reports it.
     try {
-        const std::string directory = logbook::executableDirectory();
-        for (std::string_view name : {logbook::kEntryLogName, logbook::kBranchListName, logbook::kReasonListName})
-            logbook::ReadLinesAhead(logbook::dataFilePath(directory, name));
+        entry::startReadingAhead(logbook::executableDirectory());
     } catch (const std::exception&) {
     }
     QApplication app(argc, argv);

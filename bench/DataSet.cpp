@@ -1,15 +1,13 @@
 #include "DataSet.h"
 
 #include <DataFiles.h>
+#include <FileSystem.h>
 
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <random>
 #include <stdexcept>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -44,15 +42,18 @@ std::vector<std::string> vocabulary(const std::array<const char*, 12>& words, st
 std::size_t writeFile(const std::string& path, const std::string& bytes)
 {
     // Synced, so that write-back of the new files does not run into the
-    // measurements.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    bool written = fd >= 0;
+    // measurements. Through the program's own file calls, which both
+    // systems have.
+    std::filesystem::remove(path);
+    std::unique_ptr<logbook::File> file;
+    bool created = false;
+    bool written = logbook::platformFileSystem().open(path, logbook::Access::Append, file, created) == 0;
     for (std::size_t done = 0; written && done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        written = n > 0;
-        done += written ? static_cast<std::size_t>(n) : 0;
+        std::size_t took = 0;
+        written = file->append(bytes.data() + done, bytes.size() - done, took) == 0 && took > 0;
+        done += took;
     }
-    if (!written || ::fsync(fd) != 0 || ::close(fd) != 0)
+    if (!written || file->sync() != 0 || file->close() != 0)
         throw std::runtime_error("cannot write " + path);
     return bytes.size();
 }

@@ -22,16 +22,18 @@ inline double median(std::vector<double> values)
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-// A figure of /proc/self/status in kB, such as "VmHWM" or "RssAnon".
-inline long statusKb(const std::string& name)
+// A figure of a process's status file in kB, such as "VmHWM" or "RssAnon".
+inline long statusKb(const std::string& file, const std::string& name)
 {
-    std::ifstream status("/proc/self/status");
+    std::ifstream status(file);
     for (std::string line; std::getline(status, line);) {
         if (line.rfind(name + ":", 0) == 0)
             return std::stol(line.substr(name.size() + 1));
     }
-    throw std::runtime_error("no " + name + " in /proc/self/status");
+    throw std::runtime_error("no " + name + " in " + file);
 }
+
+inline long statusKb(const std::string& name) { return statusKb("/proc/self/status", name); }
 
 // A figure taken from a run that went wrong is no figure: stop.
 inline void check(bool condition, const std::string& what)

@@ -43,7 +43,7 @@ std::vector<DataSetSize> parseSizes(const std::string& list)
 
 } // namespace
 
-Options parseOptions(int argc, char** argv)
+Options parseOptions(int argc, char** argv, const char* fullSizes, const char* smokeSizes)
 {
     Options options;
     for (int i = 1; i < argc; ++i) {
@@ -67,14 +67,16 @@ Options parseOptions(int argc, char** argv)
             options.sizes = parseSizes(value());
         } else if (arg == "--keep") {
             options.keep = true;
+        } else if (arg == "--program") {
+            options.program = value();
         } else {
             throw std::runtime_error("usage: tolmarin-bench [--smoke] [--runs N] [--saves N] [--dir FOLDER] [--keep]\n"
-                                     "                      [--sizes ENTRIES[:BRANCHES:REASONS]|hostile[:BYTES],...]");
+                                     "                      [--sizes ENTRIES[:BRANCHES:REASONS]|hostile[:BYTES],...]\n"
+                                     "                      [--program tolmarin.exe] (Windows)");
         }
     }
     if (options.sizes.empty())
-        options.sizes = options.smoke ? parseSizes("1000:20:30,1000:1000:1000,hostile:100000")
-                                      : parseSizes("10000,100000,1000000,1000000:100000:100000,hostile");
+        options.sizes = parseSizes(options.smoke ? smokeSizes : fullSizes);
     std::erase_if(options.sizes, [](const DataSetSize& size) { return size.isEmpty(); });
     options.sizes.insert(options.sizes.begin(), DataSetSize{});
     return options;

@@ -12,9 +12,14 @@ struct Options {
     int saves = 200;
     std::string baseDirectory;
     bool keep = false;
+    // The Windows benchmark: the tolmarin.exe to start, when not the build's own.
+    std::string program;
     // The empty log first: memory growth, Save and exec_ms are measured against it.
     std::vector<DataSetSize> sizes;
 };
 
-// Throws std::runtime_error with the usage on a bad command line.
-Options parseOptions(int argc, char** argv);
+// Throws std::runtime_error with the usage on a bad command line. Without
+// --sizes, the folders are `fullSizes`, or `smokeSizes` with --smoke.
+Options parseOptions(int argc, char** argv,
+                     const char* fullSizes = "10000,100000,1000000,1000000:100000:100000,hostile",
+                     const char* smokeSizes = "1000:20:30,1000:1000:1000,hostile:100000");

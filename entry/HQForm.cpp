@@ -9,6 +9,7 @@
 
 #include <array>
 #include <new>
+#include <string_view>
 #include <utility>
 
 namespace entry {
@@ -66,6 +67,15 @@ std::string handlerFailureMessage(const std::exception& error)
 {
     return std::string("Tolmarin must close after an unexpected error. The entries saved so far are kept.\n\n")
          + error.what();
+}
+
+void startReadingAhead(const std::string& dataDirectory)
+{
+    try {
+        for (std::string_view name : {logbook::kEntryLogName, logbook::kBranchListName, logbook::kReasonListName})
+            logbook::ReadLinesAhead(logbook::dataFilePath(dataDirectory, name));
+    } catch (const std::exception&) {
+    }
 }
 
 HQForm::HQForm(HQControls controls, std::string dataDirectory, logbook::FileSystem& files)

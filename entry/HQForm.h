@@ -25,6 +25,12 @@ inline constexpr std::size_t kFieldLengthCap = 16;
 // or the data folder could not be found.
 std::string startupFailureMessage(const std::exception& error);
 
+// Starts reading the three data files of `dataDirectory` on threads of their
+// own (logbook::ReadLinesAhead), for Form_Load to take: called before the
+// window system starts, it overlaps most of a large log's loading with that.
+// A failure is left to Form_Load, which reads again and reports it.
+void startReadingAhead(const std::string& dataDirectory);
+
 class HQForm {
 public:
     // `files` is where the data files are read and written: the platform's

@@ -12,6 +12,11 @@ std::string ListItems::text(std::size_t index) const
     return index < loaded_.size() ? loaded_.textAt(index) : added_[index - loaded_.size()];
 }
 
+std::string_view ListItems::bytes(std::size_t index) const
+{
+    return index < loaded_.size() ? loaded_.bytesAt(index) : std::string_view(added_[index - loaded_.size()]);
+}
+
 std::string ListItems::startOf(std::size_t index) const
 {
     if (index < loaded_.size())

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace entry {
@@ -21,6 +22,9 @@ public:
     // The item as its row shows it, and as a combo box's field takes it.
     std::string shown(std::size_t index) const;
     std::string chosen(std::size_t index) const;
+    // The item's bytes as kept (a loaded line's are the file's own), for a
+    // quick look at an ASCII start before anything is decoded.
+    std::string_view bytes(std::size_t index) const;
     // At least as many character cells as any row shows, found from the
     // items' lengths in bytes (no character takes more cells than bytes)
     // without decoding one.

@@ -25,10 +25,10 @@ else
 fi
 source=$out/source
 
-cmake -S "$source" -B "$out/linux" -DCMAKE_BUILD_TYPE=Release -DTOLMARIN_TESTS=OFF >/dev/null
+cmake -S "$source" -B "$out/linux" -DCMAKE_BUILD_TYPE=Release -DTOLMARIN_TESTS=OFF -DTOLMARIN_BENCH=OFF >/dev/null
 cmake --build "$out/linux" -j "$jobs" >/dev/null
 cmake -S "$source" -B "$out/win32" -DCMAKE_TOOLCHAIN_FILE="$source/cmake/toolchain-mingw-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DTOLMARIN_QT=OFF -DTOLMARIN_TESTS=OFF >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DTOLMARIN_QT=OFF -DTOLMARIN_TESTS=OFF -DTOLMARIN_BENCH=OFF >/dev/null
 cmake --build "$out/win32" -j "$jobs" >/dev/null
 for build in linux win32; do
     cpack --config "$out/$build/CPackConfig.cmake" -B "$out" >/dev/null

@@ -66,10 +66,14 @@ ControlClass classOf(Control id)
     if (design.takesFocus)
         common |= WS_TABSTOP;
     switch (design.kind) {
-    case ControlKind::ListBox: // LBS_NOTIFY for the user's selections; rows drawn by Win32ListBox
-        return {L"LISTBOX",
-                common | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
+    case ControlKind::ListBox: {
+        // LBS_NOTIFY for the user's selections; rows drawn by Win32ListBox. The
+        // entry list holds no row of its own, only their count (LBS_NODATA), and
+        // asks for the keyboard's search; the date list keeps its few texts for it.
+        const DWORD rows = id == Control::MLyS ? LBS_NODATA | LBS_WANTKEYBOARDINPUT : LBS_HASSTRINGS;
+        return {L"LISTBOX", common | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | rows,
                 WS_EX_CLIENTEDGE};
+    }
     case ControlKind::Label: {
         // SS_NOTIFY: clicks arrive as STN_CLICKED. The date label, the one
         // that is clicked, looks pressed in.
@@ -235,13 +239,21 @@ int HQ::run()
 {
     quitOnDestroy_ = true;
     MSG message;
-    BOOL got;
-    while ((got = ::GetMessageW(&message, nullptr, 0, 0)) != 0) {
+    for (;;) {
+        // The combo boxes get their items while nothing else waits.
+        if (!guard_.failed() && !::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+            bool more = false;
+            guarded([&] { more = text1_.fillStep() || text2_.fillStep(); });
+            if (more)
+                continue;
+        }
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0)
+            return static_cast<int>(message.wParam);
         if (got == -1)
             return 1;
         process(message);
     }
-    return static_cast<int>(message.wParam);
 }
 
 void HQ::process(const MSG& message)
@@ -311,10 +323,14 @@ void HQ::onCommand(Control id, int code)
             guarded([this] { form_.CLyS_Click(); });
         break;
     case Control::Text1:
+        if (code == CBN_SETFOCUS) // with the focus, keys and the wheel choose from the list
+            guarded([this] { text1_.fillAll(); });
         if (code == CBN_KILLFOCUS)
             guarded([this] { form_.Text1_LostFocus(); });
         break;
     case Control::Text2:
+        if (code == CBN_SETFOCUS)
+            guarded([this] { text2_.fillAll(); });
         if (code == CBN_KILLFOCUS)
             guarded([this] { form_.Text2_LostFocus(); });
         break;
@@ -541,6 +557,10 @@ LRESULT HQ::handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (LRESULT painted = onColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
             return painted;
         break;
+    case WM_VKEYTOITEM: // the entry list's keys, left to the list
+        return -1;
+    case WM_CHARTOITEM:
+        return mlys_.rowStartingWith(static_cast<wchar_t>(LOWORD(wParam)));
     case WM_DRAWITEM: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (item.CtlType == ODT_BUTTON)
@@ -588,7 +608,10 @@ int runProgram(HINSTANCE instance, int showCommand)
 {
     std::unique_ptr<HQ> window;
     try {
-        window = std::make_unique<HQ>(instance, logbook::executableDirectory());
+        const std::string directory = logbook::executableDirectory();
+        // The files are read while the window and its controls are made.
+        entry::startReadingAhead(directory);
+        window = std::make_unique<HQ>(instance, directory);
     } catch (const std::exception& error) { // no data folder, or no window
         showMessage(nullptr, entry::startupFailureMessage(error));
         return 1;

@@ -3,6 +3,7 @@
 
 #include <FormLayout.h>
 #include <ShownText.h>
+#include <Text.h>
 
 #include <algorithm>
 #include <limits>
@@ -21,32 +22,20 @@ void addToControl(HWND control, UINT add, const std::string& chosen)
         throw std::bad_alloc();
 }
 
-// Adds one item to both the kept items and the control, or to neither.
-void addOne(HWND control, UINT add, entry::ListItems& items, const std::string& text)
+// Adds one item to both the kept items and the control, or to neither. A
+// no-data list takes LB_ADDSTRING as one more row, its text unused.
+void addOne(HWND control, UINT add, entry::ListItems& items, const std::string& text, bool noData = false)
 {
     items.append(text);
     try {
-        addToControl(control, add, items.chosen(items.size() - 1));
+        if (noData && ::SendMessageW(control, add, 0, 0) < 0)
+            throw std::bad_alloc();
+        if (!noData)
+            addToControl(control, add, items.chosen(items.size() - 1));
     } catch (...) {
         items.removeLast();
         throw;
     }
-}
-
-// Adds many items with the drawing switched off and the storage reserved
-// once: a large entry log loads in one go rather than line by line on screen.
-void addInBulk(HWND control, UINT initStorage, UINT add, entry::ListItems& items, logbook::LineList lines)
-{
-    const std::size_t first = items.size();
-    const std::size_t count = lines.size();
-    const LPARAM storage = listStorageHint(count, lines.byteSize());
-    items.appendLines(std::move(lines));
-    ::SendMessageW(control, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageW(control, initStorage, count, storage);
-    for (std::size_t i = first; i < first + count; ++i)
-        addToControl(control, add, items.chosen(i));
-    ::SendMessageW(control, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(control, nullptr, TRUE);
 }
 
 // The text height and character width of the control's font.
@@ -110,6 +99,7 @@ void Win32ListBox::attach(HWND list)
     const TEXTMETRICW metrics = fontMetrics(list);
     cellWidth_ = std::max(1, static_cast<int>(metrics.tmAveCharWidth)); // the entry list's font is fixed-pitch
     ::SendMessageW(list, LB_SETITEMHEIGHT, 0, metrics.tmHeight);
+    noData_ = (::GetWindowLongPtrW(list, GWL_STYLE) & LBS_NODATA) != 0;
 }
 
 void Win32ListBox::clear()
@@ -122,13 +112,32 @@ void Win32ListBox::clear()
 void Win32ListBox::addItem(const std::string& text)
 {
     // LB_ADDSTRING neither selects the item nor scrolls to it.
-    addOne(hwnd_, LB_ADDSTRING, items_, text);
+    addOne(hwnd_, LB_ADDSTRING, items_, text, noData_);
     fitWidth();
 }
 
 void Win32ListBox::addItems(logbook::LineList lines)
 {
-    addInBulk(hwnd_, LB_INITSTORAGE, LB_ADDSTRING, items_, std::move(lines));
+    if (!noData_) { // the date list: a few items
+        entry::ListBox::addItems(std::move(lines));
+        return;
+    }
+    // The rows' count in one step, or none of the rows when the control
+    // cannot number them all.
+    const std::size_t before = items_.size();
+    const std::size_t count = before + lines.size();
+    if (count > static_cast<std::size_t>(std::numeric_limits<int>::max())
+        || ::SendMessageW(hwnd_, LB_SETCOUNT, count, 0) < 0
+        || ::SendMessageW(hwnd_, LB_GETCOUNT, 0, 0) != static_cast<LRESULT>(count)) {
+        ::SendMessageW(hwnd_, LB_SETCOUNT, before, 0);
+        throw std::bad_alloc();
+    }
+    try {
+        items_.appendLines(std::move(lines));
+    } catch (...) {
+        ::SendMessageW(hwnd_, LB_SETCOUNT, before, 0);
+        throw;
+    }
     fitWidth();
 }
 
@@ -143,6 +152,30 @@ void Win32ListBox::drawRow(const DRAWITEMSTRUCT& item) const
     RECT client;
     ::GetClientRect(hwnd_, &client);
     drawShownRow(item, items_, cellWidth_, static_cast<std::size_t>(client.right / cellWidth_ + 1));
+}
+
+LRESULT Win32ListBox::rowStartingWith(wchar_t typed) const
+{
+    const std::size_t count = items_.size();
+    const LRESULT caret = ::SendMessageW(hwnd_, LB_GETCARETINDEX, 0, 0);
+    const std::size_t after = caret < 0 ? count - 1 : static_cast<std::size_t>(caret);
+    const auto lower = [](unsigned c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
+    for (std::size_t step = 1; step <= count; ++step) {
+        const std::size_t row = (after + step) % count;
+        // An ASCII start is the same in every encoding: most rows need no decoding.
+        const std::string_view stored = items_.bytes(row);
+        const unsigned lead = stored.empty() ? 0 : static_cast<unsigned char>(stored[0]);
+        if (typed < 0x80 && lead > 0 && lead < 0x80) {
+            if (lower(lead) == lower(typed))
+                return static_cast<LRESULT>(row);
+            continue;
+        }
+        const std::wstring first = toWide(logbook::leftCharacters(items_.shown(row), 1));
+        if (::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, first.c_str(), static_cast<int>(first.size()),
+                             &typed, 1) == CSTR_EQUAL)
+            return static_cast<LRESULT>(row);
+    }
+    return -2; // no such row: the list does nothing more
 }
 
 std::string Win32ListBox::selectedText() const
@@ -161,6 +194,10 @@ void Win32ComboBox::attach(HWND combo)
 {
     hwnd_ = combo;
     ::SendMessageW(combo, CB_SETITEMHEIGHT, 0, fontMetrics(combo).tmHeight);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    ::GetComboBoxInfo(combo, &info);
+    list_ = info.hwndList;
 }
 
 void Win32ComboBox::drawRow(const DRAWITEMSTRUCT& item) const
@@ -179,13 +216,40 @@ void Win32ComboBox::setEditText(const std::string& text)
 
 void Win32ComboBox::addItem(const std::string& text)
 {
+    fillAll();
     addOne(hwnd_, CB_ADDSTRING, items_, text);
+    ++filled_;
 }
 
 void Win32ComboBox::addItems(logbook::LineList lines)
 {
-    addInBulk(hwnd_, CB_INITSTORAGE, CB_ADDSTRING, items_, std::move(lines));
+    if (lines.empty()) // no last item would switch the drawing on again
+        return;
+    // Until the list has every item it neither draws nor sets its scroll bar
+    // (which would cost more than the item itself), though it is hidden.
+    ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(hwnd_, CB_INITSTORAGE, lines.size(), listStorageHint(lines.size(), lines.byteSize()));
+    items_.appendLines(std::move(lines));
 }
+
+void Win32ComboBox::fill(std::size_t most)
+{
+    if (filled_ == items_.size())
+        return;
+    for (const std::size_t end = std::min(items_.size(), filled_ + most); filled_ < end; ++filled_)
+        addToControl(hwnd_, CB_ADDSTRING, items_.chosen(filled_));
+    if (filled_ == items_.size())
+        ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+}
+
+bool Win32ComboBox::fillStep()
+{
+    // A few milliseconds' work: input waits no longer than that.
+    fill(500);
+    return filled_ < items_.size();
+}
+
+void Win32ComboBox::fillAll() { fill(items_.size()); }
 
 std::size_t Win32ComboBox::count() const { return items_.size(); }
 

@@ -11,8 +11,9 @@ namespace win32ui {
 
 // A single-selection list box (LISTBOX class), owner-drawn with rows of one
 // height. It keeps its items (ListItems) and draws each row from them: only
-// the characters in view, every NUL as a visible character. The control
-// itself holds each item's chosen text, for the keyboard's search.
+// the characters in view, every NUL as a visible character. A no-data list
+// (LBS_NODATA) holds only the count of rows; any other holds each item's
+// chosen text, for the keyboard's search.
 class Win32ListBox : public entry::ListBox {
 public:
     explicit Win32ListBox(HWND list = nullptr) : hwnd_(list) {}
@@ -20,6 +21,9 @@ public:
     void attach(HWND list);
     // Draws a row (WM_DRAWITEM), in the colours set in its DC.
     void drawRow(const DRAWITEMSTRUCT& item) const;
+    // The keyboard's search of a no-data list (WM_CHARTOITEM): the next row
+    // after the caret whose text starts with `typed`, case aside; else -2.
+    LRESULT rowStartingWith(wchar_t typed) const;
 
     void clear() override;
     void addItem(const std::string& text) override;
@@ -35,11 +39,17 @@ private:
     HWND hwnd_;
     entry::ListItems items_;
     int cellWidth_ = 1;
+    bool noData_ = false;
 };
 
 // An editable drop-down combo box (COMBOBOX class, CBS_DROPDOWN), its list
 // owner-drawn like Win32ListBox. The control holds each item's chosen text,
 // which a choice puts into the field; the whole items are kept here.
+//
+// The control takes one message an item. So that a hundred thousand items
+// do not hold up the start, the items of addItems() reach it afterwards, a
+// step at a time while the window is idle, and all at once before the
+// control's list is needed (the focus, a new item).
 class Win32ComboBox : public entry::ComboBox {
 public:
     explicit Win32ComboBox(HWND combo = nullptr) : hwnd_(combo) {}
@@ -54,9 +64,18 @@ public:
     std::string itemText(std::size_t index) const override;
     void setFocus() override;
 
+    // Gives the control some of the items it lacks; true while some are left.
+    bool fillStep();
+    // Gives the control every item it lacks.
+    void fillAll();
+
 private:
+    void fill(std::size_t most);
+
     HWND hwnd_;
+    HWND list_ = nullptr; // the drop-down list
     entry::ListItems items_;
+    std::size_t filled_ = 0; // the items the control holds, the first of items_
 };
 
 // A static control used as a label.

@@ -1,6 +1,7 @@
 // The real window under Wine checked against the design in pixels at 96 DPI,
 // written out here. real-clicks.sh drives it with real X events.
 #include <FileSystem.h>
+#include <LineFile.h>
 #include <HQ.h>
 #include <ShownText.h>
 #include <TempDir.h>
@@ -31,6 +32,20 @@ LRESULT CALLBACK answeringProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
             ::PostMessageW(box, WM_COMMAND, IDOK, 0);
     }
     return ::CallWindowProcW(windowProcBefore, hwnd, message, wParam, lParam);
+}
+
+// Closes the window once the reason combo box holds every item, or after ten
+// seconds of the event loop without.
+HWND closeWhenFilled;
+LRESULT reasonsSeen;
+int ticks;
+void CALLBACK closeOnceFilled(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND reason = ::GetDlgItem(::GetDlgItem(closeWhenFilled, kFirstControlId + int(entry::Control::Frame1)),
+                               kFirstControlId + int(entry::Control::Text2));
+    reasonsSeen = ::SendMessageW(reason, CB_GETCOUNT, 0, 0);
+    if (reasonsSeen == 1200 || ++ticks == 200)
+        ::PostMessageW(closeWhenFilled, WM_CLOSE, 0, 0);
 }
 
 class Window : public ::testing::Test {
@@ -217,6 +232,89 @@ TEST_F(Window, RowsShowANulAndTheStartOfAHugeLine)
     EXPECT_NE(cells(1, 2, 3), cells(3, 2, 3)); // not a blank
     EXPECT_EQ(cells(4, 0, 80), cells(5, 0, 80));
     ::ReleaseDC(list, dc);
+}
+
+// The entry list holds only the count of its rows, as many as a file may have
+// lines; a Save adds one row, neither selected nor scrolled to.
+TEST_F(Window, TheEntryListNumbersItsRowsAndASaveAddsOneInPlace)
+{
+    std::string log;
+    for (int i = 0; i < 100; ++i)
+        log += i == 40 ? "\xC3\x9C from Linux\r\n" : "01 Jan 2016  Main             Audit                         \r\n";
+    dir.write("TOLM.LyS", log);
+    open();
+    HWND list = c("MLyS");
+    EXPECT_EQ(::GetWindowLongPtrW(list, GWL_STYLE) & (LBS_NODATA | LBS_HASSTRINGS), LBS_NODATA);
+    ::SendMessageW(list, LB_SETTOPINDEX, 10, 0);
+    ::SetWindowTextW(c("Label1"), L"07 Mar 2016");
+    ::SetWindowTextW(c("Text1"), L"Main");
+    ::SetWindowTextW(c("Text2"), L"Audit");
+    click("Command1");
+    auto state = [&] {
+        return std::to_string(::SendMessageW(list, LB_GETCOUNT, 0, 0)) + " rows, selected "
+             + std::to_string(::SendMessageW(list, LB_GETCURSEL, 0, 0)) + ", top "
+             + std::to_string(::SendMessageW(list, LB_GETTOPINDEX, 0, 0));
+    };
+    EXPECT_EQ(state(), "101 rows, selected -1, top 10");
+    ::SetFocus(list);
+    ::SendMessageW(list, WM_CHAR, L'\xFC', 1); // the keyboard's search, case aside
+    EXPECT_EQ(::SendMessageW(list, LB_GETCURSEL, 0, 0), 40);
+    ::SendMessageW(list, WM_CHAR, L'0', 1);
+    EXPECT_EQ(::SendMessageW(list, LB_GETCURSEL, 0, 0), 41);
+    ::SendMessageW(list, LB_SETCOUNT, logbook::kMostLines, 0);
+    ::SendMessageW(list, LB_SETTOPINDEX, logbook::kMostLines - 1, 0);
+    ::UpdateWindow(list);
+    RECT client;
+    ::GetClientRect(list, &client);
+    const auto lastPage = logbook::kMostLines - client.bottom / ::SendMessageW(list, LB_GETITEMHEIGHT, 0, 0);
+    EXPECT_EQ(state(), std::to_string(logbook::kMostLines) + " rows, selected 41, top " + std::to_string(lastPage));
+}
+
+// The combo boxes get their items after the window shows: while the event
+// loop is idle, or all at once when the focus comes or a new one is added.
+class ComboBoxes : public Window {
+protected:
+    void SetUp() override
+    {
+        std::string lines;
+        for (int i = 0; i < 1200; ++i)
+            lines += "Item " + std::to_string(i) + "\r\n";
+        dir.write("Branch.LyS", lines);
+        dir.write("Reason.LyS", lines);
+        open();
+    }
+};
+
+TEST_F(ComboBoxes, GetTheirItemsWithTheFocusOrBeforeANewOne)
+{
+    HWND branch = c("Text1"), reason = c("Text2");
+    ::SetFocus(reason);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    ::GetComboBoxInfo(reason, &info);
+    SCROLLINFO scroll{};
+    scroll.cbSize = sizeof scroll;
+    scroll.fMask = SIF_RANGE;
+    ::GetScrollInfo(info.hwndList, SB_VERT, &scroll); // the list's scroll bar covers them all
+    EXPECT_EQ(std::to_string(::SendMessageW(reason, CB_GETCOUNT, 0, 0)) + ", " + std::to_string(scroll.nMax), "1200, 1199");
+    ::SetWindowTextW(c("Label1"), L"07 Mar 2016");
+    ::SetWindowTextW(branch, L"New");
+    ::SetWindowTextW(reason, L"Item 5");
+    click("Command1");
+    wchar_t first[16] = {}, last[16] = {};
+    ::SendMessageW(branch, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
+    ::SendMessageW(branch, CB_GETLBTEXT, 1200, reinterpret_cast<LPARAM>(last));
+    EXPECT_EQ(std::wstring(first) + L", " + last + L", " + std::to_wstring(::SendMessageW(branch, CB_GETCOUNT, 0, 0)),
+              L"Item 0, New, 1201");
+}
+
+TEST_F(ComboBoxes, GetTheirItemsWhileTheWindowIsIdle)
+{
+    closeWhenFilled = main;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &closeOnceFilled);
+    EXPECT_EQ(hq->run(), 0);
+    ::KillTimer(nullptr, timer);
+    EXPECT_EQ(reasonsSeen, 1200);
 }
 
 // Past the count where count × 4097 wraps a size_t (1,048,321 lines on 32-bit
