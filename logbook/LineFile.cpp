@@ -154,11 +154,11 @@ std::string sizeText(std::uint64_t bytes)
 std::uint64_t largestLoadableFile()
 {
 #ifdef _WIN32
-    // Read into memory: both the bytes and their offsets must fit in it.
+    // Read into memory: the bytes must fit in it.
     return std::min<std::uint64_t>(memoryForFiles(), INT32_MAX);
 #else
-    // Mapped, so a file costs no memory of its own, only 4 bytes a line of
-    // offsets, which the memory share bounds. Its pages must still fit in
+    // Mapped, so a file costs no memory of its own beside its small index,
+    // which the memory share bounds. Its pages must still fit in
     // the memory while the lines are found: a larger file would be read from
     // the disk page by page, and opening it take minutes.
     return physicalMemory();
@@ -166,7 +166,7 @@ std::uint64_t largestLoadableFile()
 }
 
 // The memory the loaded files take in all, beside what a mapping costs:
-// their offsets, and where they are copied their bytes. All three files are
+// their indexes, and where they are copied their bytes. All three files are
 // read at the same time, so they share one budget; past it a file is
 // refused, since on Linux memory taken past what there is does not fail but
 // has the system end the program.
@@ -239,13 +239,13 @@ LineList readWhole(const std::string& path, FileSystem& files, unsigned threads)
         bytes = copyWhole(*file, path, sizeNow, size, shares);
     check(file->close(), Action::Read, path);
 
-    const LineCount count = countLines(bytes.get(), size, threads);
-    if (count.lines > kMostLines)
+    LineIndex index = indexLines(bytes.get(), size, threads);
+    if (index.lines > kMostLines)
         throw FileError(Action::Read, path,
-                        "It has too many lines to load (" + std::to_string(count.lines)
+                        "It has too many lines to load (" + std::to_string(index.lines)
                             + "); this program loads files of up to " + std::to_string(kMostLines) + " lines");
-    shares.push_back(takeMemory(LineList::offsetBytes(size, count.lines), path));
-    LineList lines(std::move(bytes), size, count);
+    shares.push_back(takeMemory(LineList::indexBytes(index), path));
+    LineList lines(std::move(bytes), size, std::move(index));
     lines.keep(std::move(shares));
     return lines;
 }

@@ -28,9 +28,9 @@ inline constexpr std::size_t kMostLines = 2'000'000'000;
 
 // All lines of the file, each without its line end. A file larger than
 // largestLoadableFile() is refused before any of it is read; one with more
-// than kMostLines lines, or whose offsets (4 bytes a line, and where the
-// file is copied its bytes) would take more than the memory set aside for
-// the three loaded files together (memoryForFiles), before they are stored.
+// than kMostLines lines, or whose index (and where the file is copied its
+// bytes) would take more than the memory set aside for the three loaded
+// files together (memoryForFiles), once its lines are counted.
 LineList ReadLines(const std::string& path, FileSystem& files = platformFileSystem());
 
 // Starts reading the file on a thread of its own, so that the reading overlaps

@@ -1,5 +1,5 @@
 #pragma once
-// Memory for a loaded file's bytes and its line offsets, taken straight from
+// Memory for a loaded file's bytes, taken straight from
 // the system. Where the system offers 2 MiB pages the blocks use them, so
 // that a 60 MB log costs about 30 page faults instead of 15,000.
 

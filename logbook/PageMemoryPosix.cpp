@@ -16,8 +16,8 @@ std::size_t roundUp(std::size_t value) { return (value + kLargePage - 1) & ~(kLa
 
 void* allocatePages(std::size_t bytes)
 {
-    // Blocks under one large page, such as small files and offsets still
-    // growing, are the heap's business.
+    // Blocks under one large page, such as small files, are the heap's
+    // business.
     if (bytes < kLargePage)
         return ::operator new(bytes);
     if (bytes > SIZE_MAX - 2 * kLargePage)
