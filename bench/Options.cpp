@@ -74,7 +74,7 @@ Options parseOptions(int argc, char** argv)
     }
     if (options.sizes.empty())
         options.sizes = options.smoke ? parseSizes("1000:20:30,1000:1000:1000,hostile:100000")
-                                      : parseSizes("10000,100000,1000000,1000000:100000:100000,hostile");
+                                      : parseSizes("10000,100000,1000000,1000000:100000:100000,10000000,hostile");
     std::erase_if(options.sizes, [](const DataSetSize& size) { return size.isEmpty(); });
     options.sizes.insert(options.sizes.begin(), DataSetSize{});
     return options;
