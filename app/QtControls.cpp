@@ -2,6 +2,7 @@
 #include "ClickableLabel.h"
 #include "LineListModel.h"
 #include "ListBoxView.h"
+#include "LoadingWindow.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -98,5 +99,23 @@ void QtPlatform::waitDone()
     waiting_ = false;
     QGuiApplication::restoreOverrideCursor();
 }
+
+bool QtPlatform::showLoading(const std::string& path, std::uint64_t done, std::uint64_t total)
+{
+    if (!loading_)
+        loading_ = std::make_unique<LoadingWindow>();
+    loading_->showProgress(path, done, total);
+    QCoreApplication::processEvents();
+    return !loading_->closed();
+}
+
+void QtPlatform::loadingDone() { loading_.reset(); }
+
+QtPlatform::QtPlatform(ErrorReporter report)
+    : report_(std::move(report))
+{
+}
+
+QtPlatform::~QtPlatform() = default;
 
 } // namespace qtui

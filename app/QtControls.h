@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QComboBox;
 
@@ -14,6 +15,7 @@ namespace qtui {
 
 class ClickableLabel;
 class LineListModel;
+class LoadingWindow;
 class ListBoxView;
 
 class QtListBox : public entry::ListBox {
@@ -62,11 +64,14 @@ private:
 class QtPlatform : public entry::Platform {
 public:
     using ErrorReporter = std::function<void(const QString& message)>;
-    explicit QtPlatform(ErrorReporter report) : report_(std::move(report)) {}
+    explicit QtPlatform(ErrorReporter report);
+    ~QtPlatform() override;
     std::string toUpper(std::string_view text) const override;
     void showError(const std::string& message) override;
     void waitBusy(std::chrono::milliseconds interval) override;
     void waitDone() override;
+    bool showLoading(const std::string& path, std::uint64_t done, std::uint64_t total) override;
+    void loadingDone() override;
     void setErrorReporter(ErrorReporter report) { report_ = std::move(report); }
     // While Save waits for a lock: no handler may run meanwhile.
     bool waiting() const { return waiting_; }
@@ -74,6 +79,7 @@ public:
 private:
     ErrorReporter report_;
     bool waiting_ = false;
+    std::unique_ptr<LoadingWindow> loading_;
     // Made once: the first Save upper-cases every known branch and reason,
     // and QLocale::system() per call would double its cost.
     QLocale locale_ = QLocale::system();

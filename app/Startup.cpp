@@ -3,6 +3,7 @@
 
 #include <DataFiles.h>
 #include <HQForm.h>
+#include <LineFile.h>
 
 #include <QApplication>
 #include <QMessageBox>
@@ -40,6 +41,8 @@ int runTolmarin(QApplication& app, const std::string& dataDirectory, logbook::Fi
     try {
         window = std::make_unique<HQ>(dataDirectory, files);
         window->load();
+    } catch (const logbook::ReadAbandoned&) {
+        return 0; // the user closed the window that showed the load
     } catch (const std::exception& error) {
         showStartupFailure(error);
         return 1;

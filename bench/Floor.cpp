@@ -151,7 +151,7 @@ double timeFloor(FloorWay way, const DataSet& set)
     return ms;
 }
 
-double splitMegabytesPerSecond(const DataSet& set, int runs)
+double splitMegabytesPerSecond(const DataSet& set, int runs, double& indexKb)
 {
     if (set.fileBytes == 0)
         return 0;
@@ -163,18 +163,20 @@ double splitMegabytesPerSecond(const DataSet& set, int runs)
     std::vector<double> times;
     for (int run = 0; run < runs; ++run) {
         double ms = 0;
-        std::size_t lines = 0;
+        std::size_t lines = 0, indexBytes = 0;
         for (const std::string& bytes : files) {
             logbook::PageBytes copy = logbook::allocatePageBytes(bytes.size());
             std::memcpy(copy.get(), bytes.data(), bytes.size());
             const auto start = Clock::now();
-            const logbook::LineCount count = logbook::countLines(copy.get(), bytes.size(), std::max(1u, std::thread::hardware_concurrency()));
-            const logbook::LineList list(std::move(copy), bytes.size(), count);
+            logbook::LineIndex index = logbook::indexLines(copy.get(), bytes.size(), std::max(1u, std::thread::hardware_concurrency()));
+            indexBytes += logbook::LineList::indexBytes(index);
+            const logbook::LineList list(std::move(copy), bytes.size(), std::move(index));
             ms += msSince(start);
             lines += list.size();
         }
         check(lines == set.size.entries + set.size.branches + set.size.reasons, "line count of the split");
         times.push_back(ms);
+        indexKb = static_cast<double>(indexBytes) / 1024.0;
     }
     return static_cast<double>(set.fileBytes) / 1000.0 / median(times);
 }

@@ -24,5 +24,6 @@ bool hugePagesOffered();
 // Milliseconds for the three files of `set`; checks the line count.
 double timeFloor(FloorWay way, const DataSet& set);
 
-// The program's own line split (LineList) over bytes already in memory.
-double splitMegabytesPerSecond(const DataSet& set, int runs);
+// The program's own line split (LineList) over bytes already in memory;
+// `indexKb` gets the memory the three lists take beside the bytes.
+double splitMegabytesPerSecond(const DataSet& set, int runs, double& indexKb);

@@ -27,9 +27,9 @@ const char* const kProgramName = "tolmarin";
 
 // The time, the peak memory and the memory of its own while the window was
 // open (or now, for the floor's ways).
-void printFigures(double ms, long anonKb = statusKb("RssAnon"))
+void printFigures(double ms, long anonKb = statusKb("RssAnon"), PaintTimes paint = {})
 {
-    std::printf("%.4f %ld %ld\n", ms, statusKb("VmHWM"), anonKb);
+    std::printf("%.4f %ld %ld %.4f %.4f\n", ms, statusKb("VmHWM"), anonKb, paint.topMs, paint.endMs);
 }
 
 std::vector<char*> pointers(std::vector<std::string>& texts)
@@ -75,7 +75,9 @@ RunResult runInChild(const std::string& job, const DataSet& set, const std::stri
     ::waitpid(pid, &status, 0);
     RunResult result;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0
-        || std::sscanf(text.c_str(), "%lf %ld %ld", &result.ms, &result.peakKb, &result.anonKb) != 3)
+        || std::sscanf(text.c_str(), "%lf %ld %ld %lf %lf", &result.ms, &result.peakKb, &result.anonKb,
+                       &result.paint.topMs, &result.paint.endMs)
+               != 5)
         throw std::runtime_error("the " + job + " run on " + set.directory + " failed");
     return result;
 }
@@ -103,8 +105,9 @@ int runChild(int argc, char** argv)
         const bool naive = job == "naive";
         naive ? timeNaiveStartup(empty) : timeStartup(empty);
         long anonKb = 0;
-        const double ms = naive ? timeNaiveStartup(set) : timeStartup(set, &anonKb);
-        printFigures(ms, anonKb);
+        PaintTimes paint;
+        const double ms = naive ? timeNaiveStartup(set) : timeStartup(set, &anonKb, &paint);
+        printFigures(ms, anonKb, paint);
         return 0;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tolmarin-bench: %s\n", error.what());

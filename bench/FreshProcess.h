@@ -3,6 +3,7 @@
 // memory comes new from the system and nothing of an earlier run is reused.
 
 #include "DataSet.h"
+#include "Window.h"
 
 #include <string>
 
@@ -10,6 +11,7 @@ struct RunResult {
     double ms = 0;
     long peakKb = 0; // VmHWM of the process
     long anonKb = 0; // RssAnon at the end: memory of its own, not a file's pages
+    PaintTimes paint; // the startup job's
 };
 
 // Runs this program again as `tolmarin-bench --child JOB ...` for one figure

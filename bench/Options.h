@@ -21,5 +21,5 @@ struct Options {
 // Throws std::runtime_error with the usage on a bad command line. Without
 // --sizes, the folders are `fullSizes`, or `smokeSizes` with --smoke.
 Options parseOptions(int argc, char** argv,
-                     const char* fullSizes = "10000,100000,1000000,1000000:100000:100000,hostile",
+                     const char* fullSizes = "10000,100000,1000000,1000000:100000:100000,10000000,hostile",
                      const char* smokeSizes = "1000:20:30,1000:1000:1000,hostile:100000");

@@ -28,6 +28,9 @@ struct Result {
     double rssGrowthKb = NAN;
     double anonKb = NAN;
     double rssAnonGrowthKb = NAN;
+    double indexKb = NAN;
+    double paintTopMs = NAN;
+    double paintEndMs = NAN;
     std::optional<SaveResult> save;
     std::vector<std::string> failures; // "JOB: what went wrong"
 };

@@ -31,8 +31,15 @@ void dispose(std::unique_ptr<QWidget> window);
 // The window created, loaded, shown and painted.
 std::unique_ptr<Window> openWindow(const DataSet& set);
 
+// Milliseconds to scroll the open window's entry list to a row and paint
+// it, the first time that row's part of the log is read: the end, then the
+// top again once other parts were read.
+struct PaintTimes {
+    double topMs = 0, endMs = 0;
+};
+
 // Milliseconds until the first paint of the window over `set`, checked for
 // what it shows; `anonKb` gets RssAnon while the window is open.
-double timeStartup(const DataSet& set, long* anonKb = nullptr);
+double timeStartup(const DataSet& set, long* anonKb = nullptr, PaintTimes* paint = nullptr);
 // The same for NaiveWindow.
 double timeNaiveStartup(const DataSet& set);

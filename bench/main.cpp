@@ -74,6 +74,7 @@ Result measure(const DataSet& set, const Options& options, const std::string& wa
     std::vector<double> naives;
     std::vector<double> peaks;
     std::vector<double> anons;
+    std::vector<double> paintTops, paintEnds;
     for (int i = 0; i < options.runs; ++i) { // interleaved, so drift hits all alike
         for (std::size_t way = 0; way < kFloorWays.size(); ++way) {
             const std::string name(floorWayName(kFloorWays[way]));
@@ -84,11 +85,14 @@ Result measure(const DataSet& set, const Options& options, const std::string& wa
             const RunResult startup = runInChild("startup", set, warmDirectory);
             peaks.push_back(static_cast<double>(startup.peakKb));
             anons.push_back(static_cast<double>(startup.anonKb));
+            paintTops.push_back(startup.paint.topMs);
+            paintEnds.push_back(startup.paint.endMs);
             return startup.ms;
         });
         jobs.run("exec", execs, [&] { return timeExec(set); });
-        // The plain list widget is not made for a line of many megabytes.
-        if (!set.size.isHostile())
+        // The plain list widget is not made for a line of many megabytes, nor
+        // for ten million items (gigabytes of them).
+        if (!set.size.isHostile() && set.size.entries <= 1'000'000)
             jobs.run("naive", naives, [&] { return runInChild("naive", set, warmDirectory).ms; });
     }
     for (std::size_t way = 0; way < kFloorWays.size(); ++way) {
@@ -99,13 +103,15 @@ Result measure(const DataSet& set, const Options& options, const std::string& wa
         }
     }
     std::vector<double> split;
-    jobs.run("split", split, [&] { return splitMegabytesPerSecond(set, options.runs); });
+    jobs.run("split", split, [&] { return splitMegabytesPerSecond(set, options.runs, result.indexKb); });
     result.splitMbPerS = medianOrNone(split);
     result.startupMs = medianOrNone(startups);
     result.execMs = medianOrNone(execs);
     result.naiveMs = medianOrNone(naives);
     result.peakKb = medianOrNone(peaks);
     result.anonKb = medianOrNone(anons);
+    result.paintTopMs = medianOrNone(paintTops);
+    result.paintEndMs = medianOrNone(paintEnds);
     return result;
 }
 

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -72,6 +73,12 @@ public:
     // handler. waitDone() ends it.
     virtual void waitBusy(std::chrono::milliseconds interval) = 0;
     virtual void waitDone() = 0;
+    // While start-up, long under way, waits for the data file `path`: a
+    // small window names it and shows how far its read is (`done` of
+    // `total` bytes), until loadingDone(). False once the user has closed
+    // that window: start-up is then given up.
+    virtual bool showLoading(const std::string& path, std::uint64_t done, std::uint64_t total) = 0;
+    virtual void loadingDone() = 0;
 };
 
 // The controls of the window HQ that the handlers touch: MLyS the entry

@@ -91,11 +91,29 @@ void HQForm::Form_Load()
 {
     knownBranches_ = {};
     knownReasons_ = {};
+    // A start-up that takes longer than this (a huge log, a slow network
+    // share) says so, rather than leaving the user with no window at all.
+    const auto quietUntil = std::chrono::steady_clock::now() + kLoadingShownAfter;
+    struct Shown {
+        Platform& platform;
+        bool shown = false;
+        ~Shown()
+        {
+            if (shown)
+                platform.loadingDone();
+        }
+    } loading{c_.platform};
     // One file at a time: each is read whole and closed before the next.
-    auto load = [this](const std::string& path, auto& control) {
+    auto load = [&](const std::string& path, auto& control) {
         logbook::EnsureFile(path, files_);
+        const logbook::ReadWait wait = [&](std::uint64_t done, std::uint64_t total) {
+            if (std::chrono::steady_clock::now() < quietUntil)
+                return true;
+            loading.shown = true;
+            return c_.platform.showLoading(path, done, total);
+        };
         try {
-            control.addItems(logbook::ReadLines(path, files_));
+            control.addItems(logbook::ReadLines(path, files_, wait));
         } catch (const std::bad_alloc&) {
             throw logbook::FileError(logbook::FileError::Action::Read, path, "There is not enough memory to load it");
         }

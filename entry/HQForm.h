@@ -17,6 +17,8 @@ namespace entry {
 
 // What the date label shows when no date is picked.
 inline constexpr std::string_view kNoDateCaption = "DATE";
+// How long start-up loads before it shows how far it is.
+inline constexpr std::chrono::milliseconds kLoadingShownAfter{500};
 // Branch and reason are cut to this many characters when the field is left,
 // and again at Save for text that reached it without leaving the field.
 inline constexpr std::size_t kFieldLengthCap = 16;
@@ -40,7 +42,9 @@ public:
 
     // Creates missing data files and fills MLyS, Text1 and Text2 from them.
     // Throws logbook::FileError, also for a file too large for the memory;
-    // the caller reports it and ends the program.
+    // the caller reports it and ends the program. Throws
+    // logbook::ReadAbandoned when the user closed the window that showed a
+    // long load: the caller ends the program without a word.
     void Form_Load();
 
     void Label1_Click();

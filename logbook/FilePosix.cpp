@@ -67,11 +67,13 @@ public:
         if (size == 0 || size > SIZE_MAX)
             return EINVAL;
         // Populated: the pages are found in the page cache at once rather
-        // than one fault at a time as the lines are split. Shared, though
-        // never written: only a shared mapping takes the page cache's large
-        // blocks whole (2 MiB at a time), where a private one is set up, and
-        // then first touched, 4 KiB at a time.
-        void* start = ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_SHARED | MAP_POPULATE, fd_, 0);
+        // than one fault at a time as the lines are split; a large file by
+        // the reader, a step at a time, so that it can tell how far it is.
+        // Shared, though never written: only a shared mapping takes the page
+        // cache's large blocks whole (2 MiB at a time), where a private one
+        // is set up, and then first touched, 4 KiB at a time.
+        const int populate = size < kPopulatedInSteps ? MAP_POPULATE : 0;
+        void* start = ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_SHARED | populate, fd_, 0);
         if (start == MAP_FAILED)
             return errno;
         if (!guardMapping(start, static_cast<std::size_t>(size))) {

@@ -25,7 +25,8 @@ public:
     // One read at `offset`; `got` is 0 at or past the end of the file.
     virtual int readAt(std::uint64_t offset, char* buffer, std::size_t most, std::size_t& got) = 0;
     // The first `size` bytes of the file, mapped read-only, so that nothing
-    // is copied; they stay readable after the file is closed.
+    // is copied; they stay readable after the file is closed. From
+    // kPopulatedInSteps on their pages are read in as they are first read.
     // Where the system cannot map, it fails and the caller reads instead.
     virtual int map(std::uint64_t size, PageBytes& bytes) = 0;
     // One write at the end of the file, which may take fewer bytes than given.
@@ -66,6 +67,9 @@ std::uint64_t physicalMemory();
 // The memory the loaded data files may take together: a share of the
 // physical memory, and on Windows of what the process can address.
 std::uint64_t memoryForFiles();
+
+// The size from which a mapped file's pages are read in by steps.
+inline constexpr std::uint64_t kPopulatedInSteps = 64 << 20;
 
 // The system's codes for the failures the shared code tells apart: a write
 // that takes no byte, and a lock that another program holds.

@@ -154,11 +154,11 @@ std::string sizeText(std::uint64_t bytes)
 std::uint64_t largestLoadableFile()
 {
 #ifdef _WIN32
-    // Read into memory: both the bytes and their offsets must fit in it.
+    // Read into memory: the bytes must fit in it.
     return std::min<std::uint64_t>(memoryForFiles(), INT32_MAX);
 #else
-    // Mapped, so a file costs no memory of its own, only 4 bytes a line of
-    // offsets, which the memory share bounds. Its pages must still fit in
+    // Mapped, so a file costs no memory of its own beside its small index,
+    // which the memory share bounds. Its pages must still fit in
     // the memory while the lines are found: a larger file would be read from
     // the disk page by page, and opening it take minutes.
     return physicalMemory();
@@ -166,7 +166,7 @@ std::uint64_t largestLoadableFile()
 }
 
 // The memory the loaded files take in all, beside what a mapping costs:
-// their offsets, and where they are copied their bytes. All three files are
+// their indexes, and where they are copied their bytes. All three files are
 // read at the same time, so they share one budget; past it a file is
 // refused, since on Linux memory taken past what there is does not fail but
 // has the system end the program.
@@ -192,11 +192,19 @@ std::unique_ptr<MemoryShare> takeMemory(std::uint64_t bytes, const std::string& 
     return std::unique_ptr<MemoryShare>(new MemoryShare{bytes});
 }
 
+// How far a read is, in bytes of the file.
+struct ReadProgress {
+    std::atomic<std::uint64_t> done{0}, total{0};
+};
+
+// Reads go in steps of this, so that how far they are can be told.
+constexpr std::size_t kReadStep = 16 << 20;
+
 // The file's bytes, copied into memory of its own, read to its end whatever
 // size we were told: the file may grow while we read (another instance
 // saving).
 PageBytes copyWhole(File& file, const std::string& path, std::uint64_t sizeNow, std::size_t& size,
-                    std::vector<std::unique_ptr<MemoryShare>>& shares)
+                    std::vector<std::unique_ptr<MemoryShare>>& shares, ReadProgress& progress)
 {
     std::size_t capacity = static_cast<std::size_t>(sizeNow) + 1;
     shares.push_back(takeMemory(capacity, path));
@@ -210,15 +218,29 @@ PageBytes copyWhole(File& file, const std::string& path, std::uint64_t sizeNow, 
             capacity *= 2;
         }
         std::size_t got = 0;
-        check(file.read(bytes.get() + size, capacity - size, got), Action::Read, path);
+        check(file.read(bytes.get() + size, std::min(capacity - size, kReadStep), got), Action::Read, path);
         if (got == 0)
             return bytes;
         size += got;
+        progress.done = size;
+    }
+}
+
+// Reads a large mapping's pages in a step at a time.
+void populate(const char* bytes, std::size_t size, ReadProgress& progress)
+{
+    if (size < kPopulatedInSteps)
+        return;
+    for (std::size_t done = 0; done < size;) {
+        const std::size_t step = std::min(size - done, kReadStep);
+        populatePages(bytes + done, step);
+        done += step;
+        progress.done = done;
     }
 }
 
 // `threads`: how many may split the lines of a large file.
-LineList readWhole(const std::string& path, FileSystem& files, unsigned threads)
+LineList readWhole(const std::string& path, FileSystem& files, unsigned threads, ReadProgress& progress)
 {
     bool created = false;
     std::unique_ptr<File> file = openFile(files, path, Access::Read, created);
@@ -228,24 +250,27 @@ LineList readWhole(const std::string& path, FileSystem& files, unsigned threads)
         throw FileError(Action::Read, path,
                         "It is too large to load (" + sizeText(sizeNow) + "); this computer loads files of up to "
                             + sizeText(largestLoadableFile()));
+    progress.total = sizeNow;
     std::vector<std::unique_ptr<MemoryShare>> shares;
     PageBytes bytes;
     std::size_t size = 0;
     // Mapped where the system can: nothing is copied. Where it cannot, the
     // file is read, and a read that fails says why.
-    if (sizeNow > 0 && file->map(sizeNow, bytes) == 0)
+    if (sizeNow > 0 && file->map(sizeNow, bytes) == 0) {
         size = static_cast<std::size_t>(sizeNow);
-    else
-        bytes = copyWhole(*file, path, sizeNow, size, shares);
+        populate(bytes.get(), size, progress);
+    } else {
+        bytes = copyWhole(*file, path, sizeNow, size, shares, progress);
+    }
     check(file->close(), Action::Read, path);
 
-    const LineCount count = countLines(bytes.get(), size, threads);
-    if (count.lines > kMostLines)
+    LineIndex index = indexLines(bytes.get(), size, threads);
+    if (index.lines > kMostLines)
         throw FileError(Action::Read, path,
-                        "It has too many lines to load (" + std::to_string(count.lines)
+                        "It has too many lines to load (" + std::to_string(index.lines)
                             + "); this program loads files of up to " + std::to_string(kMostLines) + " lines");
-    shares.push_back(takeMemory(LineList::offsetBytes(size, count.lines), path));
-    LineList lines(std::move(bytes), size, count);
+    shares.push_back(takeMemory(LineList::indexBytes(index), path));
+    LineList lines(std::move(bytes), size, std::move(index));
     lines.keep(std::move(shares));
     return lines;
 }
@@ -260,6 +285,7 @@ struct ReadsAhead {
         std::string path;
         FileSystem* files;
         std::future<LineList> result;
+        std::shared_ptr<ReadProgress> progress;
     };
     std::vector<Read> reads;
 };
@@ -272,30 +298,61 @@ ReadsAhead& readsAhead()
 
 } // namespace
 
-void ReadLinesAhead(const std::string& path, FileSystem& files)
+namespace {
+
+// Starts reading the file on a thread of its own; false when there is no
+// thread to spare.
+bool startRead(const std::string& path, FileSystem& files, unsigned threads, std::future<LineList>& result,
+               const std::shared_ptr<ReadProgress>& progress)
 {
-    ReadsAhead& running = readsAhead();
-    const std::lock_guard hold(running.lock);
     try {
         std::promise<LineList> promise;
-        running.reads.push_back({path, &files, promise.get_future()});
-        std::thread([path, &files, promise = std::move(promise)]() mutable {
+        result = promise.get_future();
+        std::thread([path, &files, threads, progress, promise = std::move(promise)]() mutable {
             try {
-                // Beside the toolkit's start, which takes a core of its own.
-                promise.set_value(readWhole(path, files, std::max(2u, std::thread::hardware_concurrency()) - 1));
+                promise.set_value(readWhole(path, files, threads, *progress));
             } catch (...) {
                 promise.set_exception(std::current_exception());
             }
         }).detach();
+        return true;
     } catch (const std::system_error&) {
-        // No thread to spare: ReadLines reads as usual.
-        running.reads.pop_back();
+        return false;
     }
+}
+
+LineList waitFor(std::future<LineList>& result, const ReadProgress& progress, const ReadWait& wait)
+{
+    while (wait && result.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+        if (!wait(progress.done, progress.total))
+            throw ReadAbandoned();
+    }
+    return result.get();
+}
+
+} // namespace
+
+void ReadLinesAhead(const std::string& path, FileSystem& files)
+{
+    ReadsAhead& running = readsAhead();
+    const std::lock_guard hold(running.lock);
+    auto progress = std::make_shared<ReadProgress>();
+    std::future<LineList> result;
+    // Beside the toolkit's start, which takes a core of its own. With no
+    // thread to spare, ReadLines reads as usual.
+    if (startRead(path, files, std::max(2u, std::thread::hardware_concurrency()) - 1, result, progress))
+        running.reads.push_back({path, &files, std::move(result), std::move(progress)});
 }
 
 LineList ReadLines(const std::string& path, FileSystem& files)
 {
+    return ReadLines(path, files, ReadWait());
+}
+
+LineList ReadLines(const std::string& path, FileSystem& files, const ReadWait& wait)
+{
     std::future<LineList> early;
+    std::shared_ptr<ReadProgress> progress;
     {
         ReadsAhead& running = readsAhead();
         const std::lock_guard hold(running.lock);
@@ -303,17 +360,25 @@ LineList ReadLines(const std::string& path, FileSystem& files)
                                        [&](const auto& ahead) { return ahead.path == path && ahead.files == &files; });
         if (read != running.reads.end()) {
             early = std::move(read->result);
+            progress = std::move(read->progress);
             running.reads.erase(read);
         }
     }
     if (early.valid()) {
         try {
-            return early.get();
+            return waitFor(early, *progress, wait);
+        } catch (const ReadAbandoned&) {
+            throw;
         } catch (const std::exception&) {
             // Read again: the failure reported is the one seen now.
         }
     }
-    return readWhole(path, files, std::max(1u, std::thread::hardware_concurrency()));
+    const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+    progress = std::make_shared<ReadProgress>();
+    std::future<LineList> result;
+    if (wait && startRead(path, files, threads, result, progress))
+        return waitFor(result, *progress, wait);
+    return readWhole(path, files, threads, *progress);
 }
 
 void EnsureFile(const std::string& path, FileSystem& files)

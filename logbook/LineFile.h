@@ -8,6 +8,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -28,10 +30,24 @@ inline constexpr std::size_t kMostLines = 2'000'000'000;
 
 // All lines of the file, each without its line end. A file larger than
 // largestLoadableFile() is refused before any of it is read; one with more
-// than kMostLines lines, or whose offsets (4 bytes a line, and where the
-// file is copied its bytes) would take more than the memory set aside for
-// the three loaded files together (memoryForFiles), before they are stored.
+// than kMostLines lines, or whose index (and where the file is copied its
+// bytes) would take more than the memory set aside for the three loaded
+// files together (memoryForFiles), once its lines are counted.
 LineList ReadLines(const std::string& path, FileSystem& files = platformFileSystem());
+
+// Told about every 50 ms while a read goes on, how many of the file's bytes
+// are in; false gives it up.
+using ReadWait = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+
+// What ReadLines throws when its wait gave it up.
+struct ReadAbandoned : std::exception {
+    const char* what() const noexcept override { return "The read was given up"; }
+};
+
+// The same, read on a thread of its own (or taken from the read ahead) while
+// this thread waits with `wait`. A read given up runs on by itself; `files`
+// must outlive it.
+LineList ReadLines(const std::string& path, FileSystem& files, const ReadWait& wait);
 
 // Starts reading the file on a thread of its own, so that the reading overlaps
 // what the program does meanwhile (the toolkit's own start). The next

@@ -2,6 +2,7 @@
 
 #include "PageMemory.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -20,17 +21,24 @@ inline std::string_view separatorAfter(char lastByte)
     return lastByte == '\n' ? "" : lastByte == '\r' ? "\n" : "\r\n";
 }
 
-// The line ends of a file's bytes, counted before any memory is taken for
-// them; a large file in pieces, one for each of `threads`, which the fill
-// shares out the same way.
-struct LineCount {
-    struct Piece {
-        std::size_t begin, end, ends;
+// Every this many lines the index keeps where one starts: a row is found by
+// going over at most this many lines.
+inline constexpr std::size_t kIndexStep = 4096;
+
+// What one pass over a file's bytes finds: how many lines, where some of
+// them start, and the longest. A large file is gone over in pieces, one for
+// each of `threads`.
+struct LineIndex {
+    struct Entry {
+        std::size_t line, offset;
     };
-    std::vector<Piece> pieces;
+    // Line 0 at offset 0, then at most kIndexStep lines apart, and last the
+    // line count at the end of the bytes.
+    std::vector<Entry> entries;
     std::size_t lines = 0; // with a last line that has no line end
+    std::size_t longest = 0;
 };
-LineCount countLines(const char* data, std::size_t size, unsigned threads);
+LineIndex indexLines(const char* data, std::size_t size, unsigned threads);
 
 // A part of the memory set aside for loaded files, given back when the
 // lines that hold it go.
@@ -40,21 +48,26 @@ struct MemoryShare {
 };
 
 // The lines of one data file, kept as the file's own bytes (mapped or
-// copied) plus one offset a line, so that a large log costs little more
-// memory than its offsets. A line ends at CR LF, at a lone LF (files made on
-// Unix) or at a lone CR; a last line without a line end is a line too.
+// copied) plus a sparse index, so that a large log costs hardly any memory
+// beyond its bytes. A line ends at CR LF, at a lone LF (files made on Unix)
+// or at a lone CR; a last line without a line end is a line too.
+//
+// Another program may change a mapped file after the index was made: a row is
+// then read from the bytes as they are now, but always inside them, in order,
+// and the row count stays. Not for two threads at once: reading a row keeps
+// the rows around it.
 class LineList {
 public:
     LineList() = default;
-    // Takes the first `size` of `bytes`, whose lines `count` counted.
-    LineList(PageBytes bytes, std::size_t size, const LineCount& count);
+    // Takes the first `size` of `bytes`, whose lines `index` found.
+    LineList(PageBytes bytes, std::size_t size, LineIndex index);
     static LineList fromBytes(std::string_view bytes);
 
-    // The memory the offsets of `lines` lines in `size` bytes take.
-    static std::size_t offsetBytes(std::size_t size, std::size_t lines);
+    // The memory a list made from `index` takes beside the bytes.
+    static std::size_t indexBytes(const LineIndex& index);
 
-    std::size_t size() const { return lines_; }
-    bool empty() const { return lines_ == 0; }
+    std::size_t size() const { return index_.lines; }
+    bool empty() const { return index_.lines == 0; }
 
     // The stored bytes of line `index`, without its line end.
     std::string_view bytesAt(std::size_t index) const;
@@ -62,27 +75,27 @@ public:
     std::string textAt(std::size_t index) const;
 
     std::size_t byteSize() const { return size_; }
-    // The length in bytes of the longest line, found as the lines are split.
-    std::size_t longestLine() const { return longest_; }
+    // The length in bytes of the longest line, found as the lines were counted.
+    std::size_t longestLine() const { return index_.longest; }
 
     // Holds these shares of the memory for loaded files as long as the lines.
     void keep(std::vector<std::unique_ptr<MemoryShare>> shares) { shares_ = std::move(shares); }
 
 private:
-    std::size_t startOf(std::size_t index) const
-    {
-        return wide_ ? reinterpret_cast<const std::uint64_t*>(starts_.get())[index]
-                     : reinterpret_cast<const std::uint32_t*>(starts_.get())[index];
-    }
+    // Where each line between two index entries starts, and where the last ends.
+    struct Block {
+        std::size_t first = 0, count = 0;
+        std::vector<std::size_t> starts;
+    };
+    const Block& blockOf(std::size_t line) const;
 
     PageBytes bytes_;
     std::size_t size_ = 0;
-    std::size_t lines_ = 0;
-    // Where each line begins, and one more entry for the end. Files under
-    // 4 GiB, all real ones, take 32-bit offsets: half the memory.
-    PageBytes starts_;
-    bool wide_ = false;
-    std::size_t longest_ = 0;
+    LineIndex index_;
+    // Two, so that a page of rows across a block boundary, or a view that
+    // goes between the end and somewhere else, decodes each block once.
+    mutable std::array<Block, 2> blocks_;
+    mutable std::size_t lastUsed_ = 0;
     std::vector<std::unique_ptr<MemoryShare>> shares_;
 };
 

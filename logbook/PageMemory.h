@@ -1,5 +1,5 @@
 #pragma once
-// Memory for a loaded file's bytes and its line offsets, taken straight from
+// Memory for a loaded file's bytes, taken straight from
 // the system. Where the system offers 2 MiB pages the blocks use them, so
 // that a 60 MB log costs about 30 page faults instead of 15,000.
 
@@ -12,6 +12,11 @@ namespace logbook {
 void* allocatePages(std::size_t bytes);
 // Gives back a block from allocatePages(bytes).
 void freePages(void* block, std::size_t bytes) noexcept;
+
+// Reads the pages of a part of a mapped file in from the page cache or the
+// disk, so that a large mapping can be populated a step at a time; where the
+// system cannot, its pages come in as they are first read.
+void populatePages(const char* start, std::size_t bytes) noexcept;
 
 // Blocks of loaded bytes: memory from allocatePages, or a file's mapping,
 // each given back in its own way.

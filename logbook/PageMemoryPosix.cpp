@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <new>
 #include <sys/mman.h>
+#include <unistd.h>
 
 namespace logbook {
 
@@ -16,8 +17,8 @@ std::size_t roundUp(std::size_t value) { return (value + kLargePage - 1) & ~(kLa
 
 void* allocatePages(std::size_t bytes)
 {
-    // Blocks under one large page, such as small files and offsets still
-    // growing, are the heap's business.
+    // Blocks under one large page, such as small files, are the heap's
+    // business.
     if (bytes < kLargePage)
         return ::operator new(bytes);
     if (bytes > SIZE_MAX - 2 * kLargePage)
@@ -47,6 +48,16 @@ void freePages(void* block, std::size_t bytes) noexcept
         ::operator delete(block);
     else
         ::munmap(block, roundUp(bytes));
+}
+
+void populatePages(const char* start, std::size_t bytes) noexcept
+{
+#ifndef MADV_POPULATE_READ
+#define MADV_POPULATE_READ 22 // Linux 5.14 on; older kernels refuse it, harmlessly
+#endif
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto first = reinterpret_cast<std::uintptr_t>(start) & ~(page - 1);
+    ::madvise(reinterpret_cast<void*>(first), reinterpret_cast<std::uintptr_t>(start) + bytes - first, MADV_POPULATE_READ);
 }
 
 } // namespace logbook

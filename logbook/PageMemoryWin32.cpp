@@ -10,4 +10,7 @@ void* allocatePages(std::size_t bytes) { return ::operator new(bytes); }
 
 void freePages(void* block, std::size_t) noexcept { ::operator delete(block); }
 
+// Files are read, never mapped, on Windows.
+void populatePages(const char*, std::size_t) noexcept {}
+
 } // namespace logbook

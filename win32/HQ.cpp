@@ -223,6 +223,8 @@ bool HQ::load()
     try {
         form_.Form_Load();
         return true;
+    } catch (const logbook::ReadAbandoned&) {
+        throw; // not a failure: the user gave the start-up up
     } catch (const std::exception& error) {
         showMessage(nullptr, entry::startupFailureMessage(error));
         return false;
@@ -616,8 +618,12 @@ int runProgram(HINSTANCE instance, int showCommand)
         showMessage(nullptr, entry::startupFailureMessage(error));
         return 1;
     }
-    if (!window->load())
-        return 1;
+    try {
+        if (!window->load())
+            return 1;
+    } catch (const logbook::ReadAbandoned&) {
+        return 0;
+    }
     window->show(showCommand);
     return window->run();
 }

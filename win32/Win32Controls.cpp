@@ -311,6 +311,63 @@ void Win32Platform::waitDone()
     ::SetCursor(cursorBefore_);
 }
 
+namespace {
+
+LRESULT CALLBACK loadingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CLOSE) { // the user gives the start-up up
+        if (auto* closed = reinterpret_cast<bool*>(::GetWindowLongPtrW(window, GWLP_USERDATA)))
+            *closed = true;
+        ::DestroyWindow(window);
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
+bool Win32Platform::showLoading(const std::string& path, std::uint64_t done, std::uint64_t total)
+{
+    if (loadingClosed_)
+        return false;
+    if (!loading_) {
+        const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = loadingProc;
+        windowClass.hInstance = instance;
+        windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = L"TolmarinLoading";
+        ::RegisterClassExW(&windowClass); // once; again it fails harmlessly
+        loading_ = ::CreateWindowExW(0, windowClass.lpszClassName, toWide(entry::kWindowCaption).c_str(),
+                                     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                                     480, 120, nullptr, nullptr, instance, nullptr);
+        if (loading_) {
+            ::SetWindowLongPtrW(loading_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&loadingClosed_));
+            loadingText_ = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT, 12, 12, 440, 60, loading_,
+                                             nullptr, instance, nullptr);
+            ::SendMessageW(loadingText_, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+        }
+    }
+    const std::uint64_t percent = total == 0 ? 0 : std::min(done, total) * 100 / total;
+    if (loadingText_)
+        ::SetWindowTextW(loadingText_, toWide("Loading " + path + "\r\n" + std::to_string(percent) + "%").c_str());
+    MSG message;
+    while (!loadingClosed_ && ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return !loadingClosed_;
+}
+
+void Win32Platform::loadingDone()
+{
+    if (loading_ && !loadingClosed_)
+        ::DestroyWindow(loading_);
+    loading_ = loadingText_ = nullptr;
+}
+
 void showMessage(HWND owner, const std::string& message)
 {
     ::MessageBoxW(owner, toWide(message).c_str(), toWide(entry::kWindowCaption).c_str(), MB_OK | MB_ICONEXCLAMATION);

@@ -104,11 +104,17 @@ public:
     void waitDone() override;
     // From the first waitBusy() to waitDone(): no handler may run.
     bool waiting() const { return waiting_; }
+    // A small window of its own, shown before the main window.
+    bool showLoading(const std::string& path, std::uint64_t done, std::uint64_t total) override;
+    void loadingDone() override;
 
 private:
     HWND owner_ = nullptr;
     bool waiting_ = false;
     HCURSOR cursorBefore_ = nullptr;
+    HWND loading_ = nullptr;
+    HWND loadingText_ = nullptr;
+    bool loadingClosed_ = false;
 };
 
 // The string storage (in bytes) to reserve for `count` items of `bytes`

@@ -9,9 +9,12 @@
 #include <Startup.h>
 
 #include <QLabel>
+#include <QProgressBar>
 #include <QScrollBar>
 
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 
 using testing_support::kWorkedExample;
 
@@ -131,6 +134,60 @@ TEST_F(WindowTest, FailuresAreShownInAMessageBox)
     for (QWidget* top : QApplication::topLevelWidgets())
         windows += qobject_cast<qtui::HQ*>(top) != nullptr;
     EXPECT_EQ(windows, 1); // this test's own
+}
+
+// A read slowed down (here until the test lets it go, as a slow network
+// share might): from about half a second on a small window names the file
+// and shows how far; closing it ends the program before its window shows,
+// and nothing is written.
+TEST_F(WindowTest, ALongLoadShowsHowFarItIsAndClosingThatEndsTheProgramWritingNothing)
+{
+    using namespace testing_support;
+    dir.write("TOLM.LyS", "a line\r\n");
+    // A read given up runs on by itself: what it uses must outlive the test.
+    static std::mutex lock;
+    static std::condition_variable changed;
+    static bool released = false;
+    static FaultyFileSystem files([](std::size_t, const Call& call) {
+        if (call.step == Step::Map)
+            return Fault{ENODEV}; // read instead, in steps
+        // Held until the test lets it go; should the window never come, and
+        // no event be handled meanwhile, the read goes on after a while.
+        std::unique_lock hold(lock);
+        changed.wait_for(hold, std::chrono::seconds(10), [&] { return released || call.step != Step::Read; });
+        return Fault{};
+    });
+    const auto release = [] {
+        const std::lock_guard hold(lock);
+        released = true;
+        changed.notify_all();
+    };
+    QString shown;
+    int percent = -1, ticks = 0;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (++ticks >= 500) { // no such window came: let the read and the program end, and fail below
+            release();
+            QCoreApplication::exit(99);
+        }
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->objectName() == "Loading" && top->isVisible()) {
+                shown = top->findChild<QLabel*>("LoadingFile")->text();
+                percent = top->findChild<QProgressBar*>("LoadingProgress")->value();
+                top->close();
+            }
+        }
+    });
+    watch.start(20);
+    EXPECT_EQ(qtui::runTolmarin(*qApp, dir.str(), files), 0);
+    watch.stop();
+    EXPECT_EQ(shown, "Loading " + QString::fromStdString(dir.file("TOLM.LyS")));
+    EXPECT_EQ(percent, 0);
+    for (QWidget* top : QApplication::topLevelWidgets())
+        EXPECT_FALSE(top->isVisible()) << top->objectName().toStdString();
+    EXPECT_EQ(dir.read("TOLM.LyS"), "a line\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "Branch.LyS"));
+    release();
 }
 
 TEST_F(WindowTest, AFailureNoHandlerExpectsIsShownAndEndsTheProgram)

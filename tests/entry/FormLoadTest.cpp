@@ -21,4 +21,5 @@ TEST(FormLoad, CreatesMissingFilesAndFillsTheListsInFileOrder)
     EXPECT_EQ(w.MLyS.items, (Items{kWorkedExample, kWorkedExample + " and more", "last"}));
     EXPECT_EQ(w.Text2.items, (Items{"Audit", "Audit", "", "A reason longer than sixteen"}));
     EXPECT_EQ(dir.read("TOLM.LyS") + "|" + dir.read("Branch.LyS"), log + "|"); // created empty
+    EXPECT_TRUE(w.platform.loading.empty()); // a quick start shows no progress
 }

@@ -43,13 +43,15 @@ TEST(DataFiles, ExecutableDirectoryIsTheProgramsFolderNotTheCurrentOne)
 
 TEST(LineList, ManyLinesOfEveryEndKeepTheirOrderAndEachDecodesOnItsOwn)
 {
-    std::string bytes; // past 65,535 lines and 64 KiB of offsets
+    std::string bytes; // many blocks of the index, read back and forth
     for (int i = 0; i < 70'000; ++i)
         bytes += std::to_string(i) + (i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r");
     const LineList list = LineList::fromBytes(bytes + "Zürich\r\ncaf\xE9");
     ASSERT_EQ(list.size(), 70'002u);
-    for (int i = 0; i < 70'000; i += 997)
-        EXPECT_EQ(list.bytesAt(i), std::to_string(i));
+    for (int i = 0; i < 35'000; ++i) {
+        ASSERT_EQ(list.bytesAt(i), std::to_string(i));
+        ASSERT_EQ(list.bytesAt(69'999 - i), std::to_string(69'999 - i));
+    }
     EXPECT_EQ(list.bytesAt(70'001), "caf\xE9"); // stored bytes are never rewritten
     EXPECT_EQ(list.textAt(70'001), "café");
     EXPECT_EQ(list.textAt(70'000), "Zürich"); // UTF-8 beside Windows-1252, on Windows too
@@ -80,9 +82,9 @@ TEST(LineList, FindsALineEndWhereverItFallsAndNothingElse)
             }
         }
     }
-    // Past 2 MiB of bytes and of offsets, which take the system's large
-    // pages, and past 4 MiB, split in pieces, one a core, cut on 64-byte
-    // boundaries: here every such boundary falls between a CR and its LF.
+    // Past 2 MiB of bytes, which take the system's large pages, and past
+    // 4 MiB, split in pieces, one a core, cut on 64-byte boundaries: here
+    // every such boundary falls between a CR and its LF.
     std::string bytes(3 << 20, '\n');
     while (bytes.size() < (8u << 20))
         bytes += "\n" + std::string(62, 'x') + "\r";
@@ -91,4 +93,7 @@ TEST(LineList, FindsALineEndWhereverItFallsAndNothingElse)
     for (std::size_t i = (3u << 20) + 1; i + 1 < many.size(); ++i)
         ASSERT_EQ(many.bytesAt(i), std::string(62, 'x')) << i;
     EXPECT_EQ(many.bytesAt(many.size() - 1), "last");
+    EXPECT_EQ(many.longestLine(), 62u);
+    // The longest line begins in one piece and ends in another.
+    EXPECT_EQ(LineList::fromBytes("a\n" + std::string(9 << 20, 'y') + "\r\nb").longestLine(), 9u << 20);
 }

@@ -84,6 +84,54 @@ TEST(AppendLine, AFileThatShrankUnderTheLockFailsTheSave)
     EXPECT_EQ(dir.read("TOLM.LyS"), "");
 }
 
+// Another program cuts the mapped log short before its lines are counted
+// or after (rows are read only when asked for), or rewrites it in place
+// with a line end in every byte. Every row stays inside the mapping and in
+// order, the count stays what was counted, and a row cut away reads as NULs.
+TEST(ReadLines, ALoadRacedByAnotherWriterKeepsEveryRowInsideTheFile)
+{
+    TempDir dir;
+    constexpr std::size_t kRows = 70'000, kCut = 40'000 * 62 + 20; // 4.3 MB: counted in pieces
+    std::string log;
+    for (std::size_t i = 0; i < kRows; ++i)
+        log += std::string(60, char('a' + i % 26)) + "\r\n";
+    struct Race {
+        bool beforeCount, rewrite;
+        std::size_t rows;
+    };
+    for (const Race race : {Race{true, false, 40'001}, Race{false, false, kRows}, Race{false, true, kRows}}) {
+        dir.write("TOLM.LyS", log);
+        const auto change = [&] {
+            if (!race.rewrite)
+                return std::filesystem::resize_file(dir.file("TOLM.LyS"), kCut);
+            FILE* file = std::fopen(dir.file("TOLM.LyS").c_str(), "r+b");
+            std::fwrite(std::string(log.size(), '\n').data(), 1, log.size(), file);
+            std::fclose(file);
+        };
+        FaultyFileSystem files([&](std::size_t, const Call& call) {
+            if (call.step == Step::Close && race.beforeCount) // mapped, not yet counted
+                change();
+            return Fault{};
+        });
+        const LineList lines = ReadLines(dir.file("TOLM.LyS"), files);
+        if (!race.beforeCount)
+            change();
+        ASSERT_EQ(lines.size(), race.rows);
+        const char* at = lines.bytesAt(0).data();
+        const char* end = at + lines.byteSize();
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const std::string_view row = lines.bytesAt(i);
+            ASSERT_TRUE(row.data() >= at && row.data() + row.size() <= end) << i;
+            at = row.data() + row.size();
+            if (!race.rewrite && i * 62 + 62 <= kCut) {
+                ASSERT_EQ(row, log.substr(i * 62, 60)) << i;
+            } else if (!race.rewrite && i * 62 >= kCut) {
+                ASSERT_EQ(row, std::string(62, '\0')) << i;
+            }
+        }
+    }
+}
+
 // A read ahead that nobody takes, because start-up failed on another file,
 // does not hold up the program's end, however long it blocks.
 TEST(ReadLines, AReadAheadNobodyTakesDoesNotHoldUpTheEnd)

@@ -63,7 +63,10 @@ struct MemoryPlatform : entry::Platform {
     void showError(const std::string& message) override { errors.push_back(busy ? "[busy] " + message : message); }
     void waitBusy(std::chrono::milliseconds interval) override { busy = true, waited += interval, std::this_thread::sleep_for(interval); }
     void waitDone() override { busy = false; }
+    bool showLoading(const std::string& path, std::uint64_t, std::uint64_t) override { return loading.push_back(path), true; }
+    void loadingDone() override { loading.push_back("done"); }
     std::vector<std::string> errors;
+    std::vector<std::string> loading; // the files a long load named, then "done"
     bool busy = false;
     std::chrono::milliseconds waited{0}; // in all, while Saves waited for locks
 };
