@@ -90,8 +90,8 @@ void HQForm::Form_Load()
     knownReasons_ = {};
     // One file at a time: each is read whole and closed before the next.
     auto load = [this](const std::string& path, auto& control) {
-        logbook::EnsureFile(path, files_);
         try {
+            logbook::EnsureFile(path, files_);
             control.addItems(logbook::ReadLines(path, files_));
         } catch (const std::bad_alloc&) {
             throw logbook::FileError(logbook::FileError::Action::Read, path, "There is not enough memory to load it");
