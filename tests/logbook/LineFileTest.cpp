@@ -18,6 +18,7 @@
 
 #ifndef _WIN32
 #include <sys/mman.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #endif
 
@@ -100,6 +101,40 @@ TEST(ReadLines, AReadAheadNobodyTakesDoesNotHoldUpTheEnd)
 TEST(LineFile, AFileSystemThatCannotSyncAFolderIsNoFailure)
 {
     EXPECT_EQ(platformFileSystem().syncFolder("/proc"), 0); // EINVAL there
+}
+
+// A misaligned access in a data file is no truncation: it goes to the handler
+// installed before the guard, run with its flags and mask, once if so asked.
+TEST(TruncationGuard, ABusErrorItDoesNotTakeGoesToTheHandlerBeforeAsItAsked)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe"); // a process whose guard comes after that handler
+    static int calls = 0;
+    const auto handler = [](int, siginfo_t*, void*) {
+        sigset_t blocked;
+        ::pthread_sigmask(SIG_SETMASK, nullptr, &blocked);
+        calls += ::sigismember(&blocked, SIGUSR1) == 1 && ::sigismember(&blocked, SIGBUS) == 0;
+    };
+    EXPECT_EXIT(
+        {
+            struct sigaction before {};
+            before.sa_sigaction = handler;
+            before.sa_flags = SA_SIGINFO | SA_RESETHAND | SA_NODEFER;
+            ::sigemptyset(&before.sa_mask);
+            ::sigaddset(&before.sa_mask, SIGUSR1);
+            ::sigaction(SIGBUS, &before, nullptr);
+            TempDir dir;
+            dir.write("TOLM.LyS", "a line\n");
+            const LineList lines = ReadLines(dir.file("TOLM.LyS"));
+            siginfo_t info{};
+            info.si_signo = SIGBUS;
+            info.si_code = BUS_ADRALN;
+            info.si_addr = const_cast<char*>(lines.bytesAt(0).data());
+            ::syscall(SYS_rt_tgsigqueueinfo, ::getpid(), ::gettid(), SIGBUS, &info);
+            if (calls == 1)
+                ::raise(SIGBUS); // now the default's
+            std::exit(calls);
+        },
+        testing::KilledBySignal(SIGBUS), "");
 }
 
 // The guard takes only the bus errors of the program's own mappings (the
