@@ -95,23 +95,29 @@ bool lockForAppend(File& file, const std::string& path, LockWait& wait)
     }
 }
 
-// The files whose name this run has made durable with a sync of their
-// folder. A file only survives a power cut once its folder was synced after
-// it was made. An append syncs the folder also when it is the run's first to
-// the file or the file was empty: the file may have been made by a Save or a
-// start-up whose folder sync failed or never came, or, where there are no
-// locks, by another instance at this very moment. A file's flag is made
-// before its write and only set after it: nothing there allocates.
-struct SyncedFolders {
-    std::mutex lock;
-    std::map<std::string, std::atomic<bool>> paths; // nodes stay where they are
+// What this run knows of each file it appends to, made before an append's
+// write and only set after it: nothing there allocates.
+// - Whether its name is durable: a file only survives a power cut once its
+//   folder was synced after it was made. An append syncs the folder also
+//   when it is the run's first to the file or the file was empty: the file
+//   may have been made by a Save or a start-up whose folder sync failed or
+//   never came, or, where there are no locks, by another instance just now.
+// - Whether its end is in doubt: an append that may be stored may also be
+//   lost in part. A failed sync can leave its pages clean in the cache and
+//   never written, and a later sync make only the larger size durable, over
+//   zeros or stale bytes; the next append then ends that line first,
+//   whatever the last byte in the cache says.
+struct FileState {
+    std::atomic<bool> folderSynced{false};
+    std::atomic<bool> endInDoubt{false};
 };
 
-std::atomic<bool>& folderSyncedFlag(const std::string& path)
+FileState& fileState(const std::string& path)
 {
-    static SyncedFolders synced;
-    const std::lock_guard hold(synced.lock);
-    return synced.paths.try_emplace(path).first->second;
+    static std::mutex lock;
+    static std::map<std::string, FileState> states; // nodes stay where they are
+    const std::lock_guard hold(lock);
+    return states.try_emplace(path).first->second;
 }
 
 int syncFolder(FileSystem& files, const std::string& folder, std::atomic<bool>& synced)
@@ -304,7 +310,7 @@ void EnsureFile(const std::string& path, FileSystem& files)
     bool created = false;
     std::unique_ptr<File> file = openFile(files, path, Access::Append, created);
     if (created)
-        check(syncFolder(files, parentDirectory(path), folderSyncedFlag(path)), Action::Write, path);
+        check(syncFolder(files, parentDirectory(path), fileState(path).folderSynced), Action::Write, path);
     check(file->close(), Action::Write, path);
 }
 
@@ -333,14 +339,16 @@ void AppendLine(const std::string& path, std::string_view text, FileSystem& file
 {
     bool created = false;
     std::unique_ptr<File> file = openFile(files, path, Access::ReadAppend, created);
-    std::atomic<bool>& folderSynced = folderSyncedFlag(path);
+    FileState& state = fileState(path);
     if (created) // a new name, not yet on disk
-        folderSynced = false;
+        state.folderSynced = false;
     const bool locked = lockForAppend(*file, path, wait);
     std::uint64_t sizeBefore = 0;
     check(file->size(sizeBefore), Action::Write, path);
 
     std::string record(separatorBefore(*file, path, sizeBefore));
+    if (record.empty() && sizeBefore > 0 && state.endInDoubt)
+        record = "\r\n";
     record += fileBytesFromText(text);
     record += "\r\n";
     // All that the rest needs is made before the write: once the record may
@@ -356,12 +364,13 @@ void AppendLine(const std::string& path, std::string_view text, FileSystem& file
     int error = appendAll(*file, record, written);
     if (error == 0)
         error = file->sync();
-    if (error == 0 && (created || sizeBefore == 0 || !folderSynced))
-        error = syncFolder(files, folder, folderSynced);
+    if (error == 0 && (created || sizeBefore == 0 || !state.folderSynced))
+        error = syncFolder(files, folder, state.folderSynced);
     if (error != 0) {
         // A failed save leaves no partial or unconfirmed line behind, or
         // says that it may have. Closing the file releases the lock.
         if (!takeBack(*file, locked, sizeBefore, written)) {
+            state.endInDoubt = true;
             try {
                 throw UncertainAppend(Action::Write, path, error);
             } catch (const std::bad_alloc&) {
@@ -370,6 +379,7 @@ void AppendLine(const std::string& path, std::string_view text, FileSystem& file
         }
         throw FileError(Action::Write, path, error); // or bad_alloc: either way nothing is stored
     }
+    state.endInDoubt = false;
     if (locked)
         file->unlock();
     // The line is on stable storage now. A failing close cannot undo that,

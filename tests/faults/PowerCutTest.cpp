@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
@@ -68,7 +69,13 @@ struct Machine {
     TempDir dir;
     PowerCutFileSystem disk;
     Troubles troubles;
-    FaultyFileSystem files{[this](std::size_t, const Call& call) { return troubles.at(call); }, disk};
+    FaultyFileSystem files{[this](std::size_t, const Call& call) {
+                               const Fault fault = troubles.at(call);
+                               if (call.step == Step::Sync && fault.error)
+                                   disk.syncFailed(call.path);
+                               return fault;
+                           },
+                           disk};
     std::unique_ptr<MemoryWindow> w;
 
     std::string path(std::size_t file) const { return dir.file(kNames[file]); }
@@ -168,31 +175,43 @@ std::vector<std::string> lines(const std::string& bytes)
     return all;
 }
 
+// A line without the zeros or stale bytes that a file grown before its data holds at its end.
+std::string_view withoutStaleEnd(std::string_view line)
+{
+    return line.substr(0, line.find_last_not_of(std::string_view("\0\xE5", 2)) + 1);
+}
+
 // Walks the lines found after a file's base along the appends made since;
 // whether all is as it may be, counting what is not.
 bool walk(const std::vector<std::string>& found, const std::string& base, const std::vector<Append>& appends,
           std::size_t generation, Tally& tally)
 {
     const std::vector<std::string> before = lines(base);
-    if (found.size() < before.size() || !std::equal(before.begin(), before.end(), found.begin()))
+    // An unended last line may have grown by a separator that never got its data.
+    if (found.size() < before.size() || !std::equal(before.begin(), before.end(), found.begin(), [](auto& a, auto& b) {
+            return a == b || withoutStaleEnd(a) == withoutStaleEnd(b);
+        }))
         return ++tally.lost, false;
     const long faults = tally.lost + tally.othersLost + tally.leftBehind;
     std::size_t r = before.size();
+    bool afterOpen = true; // an append in doubt may lie in the base, the run's memory of it surviving the cut
     for (auto e = appends.begin(); e != appends.end(); ++e) {
         if (e->generation != generation)
             continue;
-        // Without a lock another writer may end an unended last line first:
-        // an open record's own line end is then an empty line.
+        // Without a lock another writer may end an unended last line first,
+        // and a record after one that may be stored ends that line itself:
+        // such a line end is an empty line.
         const bool open = e->outcome == Outcome::Uncertain || e->outcome == Outcome::Running;
-        r += open && r < found.size() && found[r].empty();
+        r += (open || afterOpen) && r < found.size() && found[r].empty();
+        afterOpen = open || (afterOpen && e->outcome == Outcome::Failed);
         const bool whole = r < found.size() && found[r] == e->text;
         if (e->outcome == Outcome::Returned) {
             whole ? ++r : ++(e->others ? tally.othersLost : tally.lost);
         } else if (e->outcome == Outcome::Failed) { // unless saved again, it must not be there
             if (whole && std::none_of(e + 1, appends.end(), [&](const Append& l) { return l.text == e->text; }))
                 ++r, ++tally.leftBehind;
-        } else if (r < found.size() && !found[r].empty() && e->text.starts_with(found[r])) {
-            ++r; // whole, or a torn start
+        } else if (r < found.size() && !found[r].empty() && e->text.starts_with(withoutStaleEnd(found[r]))) {
+            ++r; // whole, or a torn start, or only its size: zeros or stale bytes
         }
     }
     tally.leftBehind += static_cast<long>(found.size() - r);
@@ -287,10 +306,13 @@ private:
     // branch and reason where they are new ("" where they are known).
     std::array<std::string, 3> written() const
     {
+        const auto sameLetters = [](const std::string& a, const std::string& b) { // the texts are ASCII
+            return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                              [](char x, char y) { return std::toupper(x) == std::toupper(y); });
+        };
         const auto ifNew = [&](const MemoryComboBox& field) {
-            const std::string upper = w->platform.toUpper(field.text);
             return std::any_of(field.items.begin(), field.items.end(),
-                               [&](const std::string& item) { return w->platform.toUpper(item) == upper; })
+                               [&](const std::string& item) { return sameLetters(item, field.text); })
                        ? std::string() : field.text;
         };
         return {logbook::composeEntryLine(w->Label1.text, w->Text1.text, w->Text2.text), ifNew(w->Text1), ifNew(w->Text2)};
@@ -318,6 +340,10 @@ private:
             const Outcome outcome = message.find(mayBe[file]) != std::string::npos ? Outcome::Uncertain
                                   : after[file] > before[file]                     ? Outcome::Returned
                                                                                    : Outcome::Failed;
+            const char* const notSaved[] = {"The entry was not saved.", "could not be added to the branch list",
+                                            "could not be added to the reason list"};
+            if (outcome == Outcome::Failed && message.find(notSaved[file]) == std::string::npos && ++tally_.problems <= 3)
+                ADD_FAILURE() << kNames[file] << " not written, and the message says: " << message;
             logs_[file].appends.push_back({texts[file], outcome, false, logs_[file].bases.size() - 1});
             tally_.returned += file == 0 && outcome == Outcome::Returned;
             if (file > 0 && after[file] > before[file])
@@ -376,7 +402,7 @@ TEST(PowerCut, AfterEveryCutEachReturnedSaveIsThereOnceAndNoFailedOneIs)
     const auto seed = static_cast<unsigned>(seedText ? std::atol(seedText) : std::random_device{}());
     std::printf("[ power ] seed %u (TOLMARIN_POWER_SEED repeats a run)\n", seed);
     const Tally tally = PowerCutRun(seed).run(longRun && std::atol(longRun) == 1 ? 100'000 : 1'000);
-    std::printf("power cuts: %ld, Saves returned: %ld, lost: %ld, failed Saves left behind: %ld, others' lines lost: %ld\n",
-                tally.cuts, tally.returned, tally.lost, tally.leftBehind, tally.othersLost);
-    EXPECT_EQ(tally.lost + tally.leftBehind + tally.othersLost, 0) << "seed " << seed;
+    std::printf("power cuts: %ld, Saves returned: %ld, lost: %ld, failed Saves left behind: %ld, others' lines lost: %ld,"
+                " problems: %ld\n", tally.cuts, tally.returned, tally.lost, tally.leftBehind, tally.othersLost, tally.problems);
+    EXPECT_EQ(tally.lost + tally.leftBehind + tally.othersLost + tally.problems, 0) << "seed " << seed;
 }
