@@ -88,7 +88,6 @@ public:
 
     // The power goes at the `calls`-th call from now: 1 is the next.
     void cutAt(std::size_t calls) { cutAt_ = calls_ + calls; }
-    std::size_t calls() const { return calls_; }
 
     // Every content the file could have after a cut now.
     std::vector<Contents> possibleContents(const std::string& path) const
