@@ -89,18 +89,17 @@ struct Machine {
 } // namespace
 
 // Each way a Save can fail leaves the entry log as it was, also after a power
-// cut, or says that the entry may be stored; another writer's line stays.
+// cut, or says that the entry may be stored: always so without the lock,
+// since cutting back could cut another writer's line.
 TEST(PowerCut, AFailedSaveIsTakenBackDurablyOrSaysItMayBeStored)
 {
-    const std::string other = logbook::composeEntryLine("01 Jan 2020", "Other", "Theirs");
     const struct {
         Trouble trouble;
         bool writeFails, uncertain;
     } cases[] = {
         {Trouble::DiskFullPartWay, true, false}, {Trouble::SyncFails, false, false},
         {Trouble::FolderSyncFails, false, false}, {Trouble::TruncateFails, false, true},
-        {Trouble::TakeBackSyncFails, false, true}, {Trouble::NoLocks, false, true},
-        {Trouble::NoLocksAndAnotherWriter, true, true}, {Trouble::NoLocksAndAnotherWriter, false, true},
+        {Trouble::TakeBackSyncFails, false, true}, {Trouble::NoLocks, false, true}, {Trouble::NoLocks, true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.trouble) * 2 + c.writeFails);
@@ -112,20 +111,13 @@ TEST(PowerCut, AFailedSaveIsTakenBackDurablyOrSaysItMayBeStored)
         s.troubles = {.kind = c.trouble, .target = s.path(0), .partial = 20, .writeFails = c.writeFails};
         if (c.trouble == Trouble::FolderSyncFails || c.trouble == Trouble::TruncateFails) // the Save makes it anew
             s.disk.remove(s.path(0));
-        if (c.trouble == Trouble::NoLocksAndAnotherWriter)
-            s.troubles.meanwhile = [&] { logbook::AppendLine(s.path(0), other, s.disk); };
         s.w->save("07 Mar 2016", "Main", "Visit");
         ASSERT_EQ(s.w->platform.errors.size(), 1u);
         EXPECT_EQ(s.w->platform.errors[0].starts_with(kMaySaved), c.uncertain) << s.w->platform.errors[0];
         EXPECT_EQ(s.w->Label1.text + s.w->Text1.text + s.w->Text2.text, "07 Mar 2016MainVisit");
-        for (const auto& contents : s.disk.possibleContents(s.path(0))) {
-            if (c.trouble == Trouble::NoLocksAndAnotherWriter) {
-                EXPECT_TRUE(contents && contents->starts_with(before + "\r\n" + other + "\r\n"));
-            } else if (!c.uncertain) { // only a file made anew may be gone
-                EXPECT_TRUE(contents == before || (c.trouble == Trouble::FolderSyncFails && contents.value_or("").empty()))
-                    << contents.value_or("(none)");
-            }
-        }
+        for (const auto& contents : s.disk.possibleContents(s.path(0))) // only a file made anew may be gone
+            EXPECT_TRUE(c.uncertain || contents == before || (c.trouble == Trouble::FolderSyncFails && contents.value_or("").empty()))
+                << contents.value_or("(none)");
         if (c.trouble == Trouble::TruncateFails) { // the next Save that returns puts its name on disk
             s.troubles = {};
             s.w->save("08 Mar 2016", "Main", "Visit");
