@@ -27,19 +27,7 @@ void* operator new(std::size_t size)
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 
-namespace {
-
-const char* const kNames[] = {"TOLM.LyS", "Branch.LyS", "Reason.LyS"};
-
-// Runs `work` with its k-th allocation failing; false when it never got that far.
-template<typename Work> bool failingAllocation(long k, Work work)
-{
-    allocationsToFailure = k;
-    work();
-    return allocationsToFailure.exchange(0) <= 0;
-}
-
-} // namespace
+static const char* const kNames[] = {"TOLM.LyS", "Branch.LyS", "Reason.LyS"};
 
 // A start-up, then a Save with new or known texts to files that exist or that it makes.
 TEST(AllocationSweep, MemoryRunningOutAnywhereInAStartUpOrASaveIsToldTruly)
@@ -51,8 +39,7 @@ TEST(AllocationSweep, MemoryRunningOutAnywhereInAStartUpOrASaveIsToldTruly)
     } scenarios[] = {{{log, "Main\r\n", "Audit"}, "North", "Visit"}, {{log, "Main\r\n", "Audit"}, "main", "AUDIT"},
                      {{}, "North", "Visit"}};
     for (const auto& s : scenarios) {
-        const std::string line = logbook::composeEntryLine("07 Mar 2016", s.branch, s.reason);
-        const std::string texts[] = {line, s.branch == "main" ? "" : s.branch, s.reason == "AUDIT" ? "" : s.reason};
+        const std::string texts[] = {logbook::composeEntryLine("07 Mar 2016", s.branch, s.reason), s.branch == "main" ? "" : s.branch, s.reason == "AUDIT" ? "" : s.reason};
         for (long k = 1, reached = true; reached; ++k) {
             SCOPED_TRACE(testing::Message() << "scenario " << &s - scenarios << ", allocation " << k);
             testing_support::TempDir dir;
@@ -64,41 +51,36 @@ TEST(AllocationSweep, MemoryRunningOutAnywhereInAStartUpOrASaveIsToldTruly)
             }
             testing_support::MemoryWindow w(dir.str());
             w.Label1.text = "07 Mar 2016", w.Text1.text = s.branch, w.Text2.text = s.reason;
-            reached = failingAllocation(k, [&] {
-                try {
-                    w.form.Form_Load();
-                } catch (const logbook::FileError& error) { // shown as the start-up message
-                    failure = error.what();
-                    return;
-                }
+            allocationsToFailure = k;
+            try {
+                w.form.Form_Load();
                 for (int i = 0; s.files[0].empty() && i < 3; ++i)
                     std::remove(paths[i].c_str());
                 w.form.Command1_Click();
-            });
+            } catch (const logbook::FileError& error) { // from Form_Load: shown as the start-up message
+                failure = error.what();
+            }
+            reached = allocationsToFailure.exchange(0) <= 0; // else it ran without reaching k
             if (!failure.empty()) {
                 EXPECT_NE(failure.find("There is not enough memory to load it"), std::string::npos) << failure;
                 for (int i = 0; i < 3; ++i)
                     EXPECT_EQ(dir.read(kNames[i]), s.files[i]);
                 continue;
             }
-            const auto with = [&](int file, int times) {
-                const std::string& before = s.files[file];
-                std::string bytes = before + (times && !texts[file].empty() && !before.empty() && !before.ends_with('\n') ? "\r\n" : "");
+            const auto with = [&](int file, int times) { // the file with its text appended `times` times
+                std::string bytes = s.files[file];
                 for (int i = 0; i < times && !texts[file].empty(); ++i)
-                    bytes += texts[file] + "\r\n";
+                    bytes += (bytes.empty() || bytes.ends_with('\n') ? "" : "\r\n") + texts[file] + "\r\n";
                 return bytes;
             };
             ASSERT_LE(w.platform.errors.size(), 1u);
             const std::string shown = w.platform.errors.empty() ? "" : w.platform.errors[0];
             const bool stored = dir.read(kNames[0]) != s.files[0];
-            if (!stored) {
-                EXPECT_TRUE(shown.starts_with("The entry was not saved")) << shown;
-                EXPECT_EQ(w.Label1.text + w.Text1.text + w.Text2.text, "07 Mar 2016" + s.branch + s.reason);
-            } else {
-                EXPECT_EQ(dir.read(kNames[0]), with(0, 1));
-                EXPECT_TRUE(shown.empty() || shown.starts_with("The entry was saved")) << shown;
-                EXPECT_EQ(w.Label1.text + w.Text1.text + w.Text2.text, "DATE"); // not to be saved twice
-            }
+            EXPECT_EQ(dir.read(kNames[0]), with(0, stored));
+            EXPECT_TRUE(stored ? shown.empty() || shown.starts_with("The entry was saved")
+                               : shown.starts_with("The entry was not saved")) << shown;
+            // A stored entry's inputs go, so that it is not saved twice.
+            EXPECT_EQ(w.Label1.text + w.Text1.text + w.Text2.text, stored ? "DATE" : "07 Mar 2016" + s.branch + s.reason);
             // Saved again: one more entry line, and each list holds its new text once (so at most once before).
             w.platform.errors.clear();
             w.save("07 Mar 2016", s.branch, s.reason);
