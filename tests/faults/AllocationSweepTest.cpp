@@ -43,12 +43,10 @@ TEST(AllocationSweep, MemoryRunningOutAnywhereInAStartUpOrASaveIsToldTruly)
         for (long k = 1, reached = true; reached; ++k) {
             SCOPED_TRACE(testing::Message() << "scenario " << &s - scenarios << ", allocation " << k);
             testing_support::TempDir dir;
-            std::string paths[3], failure;
-            for (int i = 0; i < 3; ++i) {
-                paths[i] = dir.file(kNames[i]);
-                if (!s.files[0].empty())
-                    dir.write(kNames[i], s.files[i]);
-            }
+            const std::string paths[] = {dir.file(kNames[0]), dir.file(kNames[1]), dir.file(kNames[2])};
+            for (int i = 0; !s.files[0].empty() && i < 3; ++i)
+                dir.write(kNames[i], s.files[i]);
+            std::string failure;
             testing_support::MemoryWindow w(dir.str());
             w.Label1.text = "07 Mar 2016", w.Text1.text = s.branch, w.Text2.text = s.reason;
             allocationsToFailure = k;

@@ -70,12 +70,11 @@ struct Machine {
     PowerCutFileSystem disk;
     Troubles troubles;
     FaultyFileSystem files{[this](std::size_t, const Call& call) {
-                               const Fault fault = troubles.at(call);
-                               if (call.step == Step::Sync && fault.error)
-                                   disk.syncFailed(call.path);
-                               return fault;
-                           },
-                           disk};
+        const Fault fault = troubles.at(call);
+        if (call.step == Step::Sync && fault.error) // what it was to write never reaches the disk
+            disk.syncFailed(call.path);
+        return fault;
+    }, disk};
     std::unique_ptr<MemoryWindow> w;
 
     std::string path(std::size_t file) const { return dir.file(kNames[file]); }
