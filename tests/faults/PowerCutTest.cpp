@@ -312,7 +312,8 @@ private:
         troubles = {};
         const std::string message = w->platform.errors.empty() ? "" : w->platform.errors[0];
         const std::size_t after[] = {w->MLyS.items.size(), w->Text1.items.size(), w->Text2.items.size()};
-        const char* const mayBe[] = {kMaySaved, "may have been added to the branch list", "may have been added to the reason list"};
+        const char* const mayBe[] = {kMaySaved, "may have been added to the branch list, whole or in part.",
+                                     "may have been added to the reason list, whole or in part."};
         for (std::size_t file = 0; file < 3; ++file) {
             if (texts[file].empty() || (file > 0 && after[0] == before[0])) // lists only after a stored entry
                 continue;
