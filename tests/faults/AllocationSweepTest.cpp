@@ -24,6 +24,9 @@ void* operator new(std::size_t size)
         return memory;
     throw std::bad_alloc();
 }
+#if defined(__GNUC__) && !defined(__clang__) // it pairs free with this new's malloc, which it cannot see
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 
@@ -60,7 +63,8 @@ TEST(AllocationSweep, MemoryRunningOutAnywhereInAStartUpOrASaveIsToldTruly)
             }
             reached = allocationsToFailure.exchange(0) <= 0; // else it ran without reaching k
             if (!failure.empty()) {
-                EXPECT_NE(failure.find("There is not enough memory to load it"), std::string::npos) << failure;
+                EXPECT_TRUE(failure.find(dir.str()) != std::string::npos && failure.find("enough memory") != std::string::npos)
+                    << failure;
                 for (int i = 0; i < 3; ++i)
                     EXPECT_EQ(dir.read(kNames[i]), s.files[i]);
                 continue;
