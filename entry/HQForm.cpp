@@ -56,6 +56,13 @@ private:
     bool waited_ = false;
 };
 
+// Made at start: showing them when memory has run out allocates nothing.
+const std::string kEntryMayBeSaved = "The entry may have been saved, whole or in part. Start Tolmarin again and "
+                                     "look at the end of the list before you save it again.";
+const std::string kEntryNotSavedNoMemory = "The entry was not saved: there is not enough memory.";
+const std::string kListsNotUpdatedNoMemory =
+    "The entry was saved, but there was not enough memory left to update the lists.";
+
 } // namespace
 
 std::string startupFailureMessage(const std::exception& error)
@@ -105,14 +112,14 @@ void HQForm::Form_Load()
     } loading{c_.platform};
     // One file at a time: each is read whole and closed before the next.
     auto load = [&](const std::string& path, auto& control) {
-        logbook::EnsureFile(path, files_);
-        const logbook::ReadWait wait = [&](std::uint64_t done, std::uint64_t total) {
-            if (std::chrono::steady_clock::now() < quietUntil)
-                return true;
-            loading.shown = true;
-            return c_.platform.showLoading(path, done, total);
-        };
         try {
+            logbook::EnsureFile(path, files_);
+            const logbook::ReadWait wait = [&](std::uint64_t done, std::uint64_t total) {
+                if (std::chrono::steady_clock::now() < quietUntil)
+                    return true;
+                loading.shown = true;
+                return c_.platform.showLoading(path, done, total);
+            };
             control.addItems(logbook::ReadLines(path, files_, wait));
         } catch (const std::bad_alloc&) {
             throw logbook::FileError(logbook::FileError::Action::Read, path, "There is not enough memory to load it");
@@ -180,23 +187,25 @@ void HQForm::capField(ComboBox& field)
 
 void HQForm::Command1_Click()
 {
-    bool stored = false;
+    Stored stored = Stored::No;
     try {
         save(stored);
     } catch (const std::bad_alloc&) {
         // Huge lists can use up the memory (the known-text index, a new
-        // item). An entry already stored stays so, and its inputs go.
-        if (stored) {
+        // item). An entry already stored stays so, and its inputs go; one
+        // that may be stored is said to be.
+        if (stored == Stored::Yes) {
             c_.Label1.setCaption(std::string(kNoDateCaption));
             c_.Text1.setEditText("");
             c_.Text2.setEditText("");
         }
-        c_.platform.showError(stored ? "The entry was saved, but there was not enough memory left to update the lists."
-                                     : "The entry was not saved: there is not enough memory.");
+        c_.platform.showError(stored == Stored::Yes     ? kListsNotUpdatedNoMemory
+                              : stored == Stored::Maybe ? kEntryMayBeSaved
+                                                        : kEntryNotSavedNoMemory);
     }
 }
 
-void HQForm::save(bool& stored)
+void HQForm::save(Stored& stored)
 {
     const std::string date = c_.Label1.caption();
     const std::string branch = fieldText(c_.Text1.editText());
@@ -216,10 +225,9 @@ void HQForm::save(bool& stored)
         logbook::AppendLine(entryLogPath_, entryLine, files_, wait);
     } catch (const logbook::UncertainAppend& error) {
         // The inputs stay, but saving them again could store the entry twice.
+        stored = Stored::Maybe;
         wait.end();
-        c_.platform.showError(std::string("The entry may have been saved, whole or in part. Start Tolmarin again and "
-                                          "look at the end of the list before you save it again.\n\n")
-                              + error.what());
+        c_.platform.showError(kEntryMayBeSaved + "\n\n" + error.what());
         return;
     } catch (const logbook::FileError& error) {
         // Nothing was stored: keep the inputs so the user can try again.
@@ -227,7 +235,7 @@ void HQForm::save(bool& stored)
         c_.platform.showError(std::string("The entry was not saved.\n\n") + error.what());
         return;
     }
-    stored = true;
+    stored = Stored::Yes;
     c_.MLyS.addItem(entryLine);
 
     std::string problems = learn(c_.Text1, knownBranches_, branchListPath_, "branch", branch, wait);
@@ -273,12 +281,16 @@ std::string HQForm::learn(ComboBox& field, KnownTexts& known, const std::string&
     } catch (const logbook::UncertainAppend& error) {
         // Kept as learned: the list may hold it, and a second line would
         // show it twice.
-        problem = "\n\nThe new " + listName + " may have been added to the " + listName + " list only in part.\n"
-                + error.what();
+        problem = "\n\nThe new " + listName + " may have been added to the " + listName
+                + " list, whole or in part.\n" + error.what();
     } catch (const logbook::FileError& error) {
         // Left out of the combo box too, so the next save tries again.
         known.upper.erase(index);
         return "\n\nThe new " + listName + " could not be added to the " + listName + " list.\n" + error.what();
+    } catch (const std::bad_alloc&) {
+        // AppendLine stored nothing then: the next save tries again.
+        known.upper.erase(index);
+        throw;
     }
     field.addItem(text);
     ++known.items;

@@ -65,8 +65,10 @@ private:
         bool built = false;
     };
 
-    // Save's work; `stored` turns true once the entry line is in the log.
-    void save(bool& stored);
+    // How far a Save got with the entry line, for what a failure then says.
+    enum class Stored { No, Maybe, Yes };
+    // Save's work; `stored` follows the entry line into the log.
+    void save(Stored& stored);
     void capField(ComboBox& field);
     bool isKnown(ComboBox& field, KnownTexts& known, const std::string& upper);
     // Adds a new branch or reason to its list file and combo box; returns a

@@ -5,6 +5,7 @@ namespace logbook {
 
 std::string textFromFileBytes(std::string_view bytes)
 {
+    bytes = withoutByteOrderMark(bytes);
     if (isValidUtf8(bytes))
         return std::string(bytes);
     return windows1252ToUtf8(bytes);

@@ -29,6 +29,7 @@ std::string fromWide(UINT codePage, std::wstring_view wide, BOOL* usedDefault)
 
 std::string textFromFileBytes(std::string_view bytes)
 {
+    bytes = withoutByteOrderMark(bytes);
     // The Linux program writes UTF-8. A line in a code page is hardly ever
     // valid UTF-8 once it has a byte above 127, so a valid line is taken as
     // UTF-8 (an ASCII one reads the same either way); any other is in the

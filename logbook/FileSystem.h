@@ -54,7 +54,9 @@ public:
     // Opens a regular file; anything else in its place is refused. `created`
     // tells whether this call made the file.
     virtual int open(const std::string& path, Access access, std::unique_ptr<File>& file, bool& created) = 0;
-    // Flushes the folder's entries, so that a file made in it survives a power cut.
+    // Flushes the folder's entries, so that a file made in it survives a power
+    // cut. Comes after an append's write, so it reports every failure, memory
+    // running out included, as an error and never throws.
     virtual int syncFolder(const std::string& folder) = 0;
 };
 

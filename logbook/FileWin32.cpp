@@ -2,6 +2,7 @@
 #include "Utf16.h"
 
 #include <algorithm>
+#include <new>
 #include <windows.h>
 
 namespace logbook {
@@ -154,7 +155,15 @@ public:
     // (no right to write it, a file system without the call) is no failure.
     int syncFolder(const std::string& folder) override
     {
-        HANDLE handle = ::CreateFileW(toWide(folder).c_str(), GENERIC_READ | GENERIC_WRITE,
+        // Called after an append's data is written: memory running out is a
+        // failed sync, which the append takes back, never an exception.
+        std::wstring wide;
+        try {
+            wide = toWide(folder);
+        } catch (const std::bad_alloc&) {
+            return ERROR_NOT_ENOUGH_MEMORY;
+        }
+        HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (handle == INVALID_HANDLE_VALUE)

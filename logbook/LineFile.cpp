@@ -9,7 +9,8 @@
 #include <cstdio>
 #include <future>
 #include <mutex>
-#include <set>
+#include <map>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -51,20 +52,17 @@ int appendAll(File& file, std::string_view data, std::uint64_t& written)
 }
 
 // Takes back the `written` bytes a failed append left at the end of a file
-// that held `sizeBefore`, and makes that durable. Only bytes provably this
-// append's own are cut: under the lock, or where the file is exactly that
-// much longer; without the lock another instance's line may follow ours,
-// and cutting would delete it. The cut gets a sync of its own, so that a
-// power cut cannot bring the record back. False when the record, whole or
-// in part, may still be there.
+// that held `sizeBefore`, and makes that durable. Only under the lock are
+// they provably this append's own: without it another instance may append
+// between any check of the size and the cut, and the cut would delete its
+// saved line. The cut gets a sync of its own, so that a power cut cannot
+// bring the record back. False when the record, whole or in part, may still
+// be there.
 bool takeBack(File& file, bool locked, std::uint64_t sizeBefore, std::uint64_t written)
 {
     if (written == 0)
         return true;
-    std::uint64_t sizeNow = 0;
-    if (!locked && (file.size(sizeNow) != 0 || sizeNow != sizeBefore + written))
-        return false;
-    return file.truncate(sizeBefore) == 0 && file.sync() == 0;
+    return locked && file.truncate(sizeBefore) == 0 && file.sync() == 0;
 }
 
 // The separator a new record needs (see separatorAfter). A read that fails
@@ -97,44 +95,35 @@ bool lockForAppend(File& file, const std::string& path, LockWait& wait)
     }
 }
 
-// The files whose name this run has made durable with a sync of their
-// folder. A file only survives a power cut once its folder was synced after
-// it was made. An append syncs the folder also when it is the run's first to
-// the file or the file was empty: the file may have been made by a Save or a
-// start-up whose folder sync failed or never came, or, where there are no
-// locks, by another instance at this very moment.
-struct SyncedFolders {
-    std::mutex lock;
-    std::set<std::string> paths;
+// What this run knows of each file it appends to, made before an append's
+// write and only set after it: nothing there allocates.
+// - Whether its name is durable: a file only survives a power cut once its
+//   folder was synced after it was made. An append syncs the folder also
+//   when it is the run's first to the file or the file was empty: the file
+//   may have been made by a Save or a start-up whose folder sync failed or
+//   never came, or, where there are no locks, by another instance just now.
+// - Whether its end is in doubt: an append that may be stored may also be
+//   lost in part. A failed sync can leave its pages clean in the cache and
+//   never written, and a later sync make only the larger size durable, over
+//   zeros or stale bytes; the next append then ends that line first,
+//   whatever the last byte in the cache says.
+struct FileState {
+    std::atomic<bool> folderSynced{false};
+    std::atomic<bool> endInDoubt{false};
 };
 
-SyncedFolders& syncedFolders()
+FileState& fileState(const std::string& path)
 {
-    static SyncedFolders synced;
-    return synced;
+    static std::mutex lock;
+    static std::map<std::string, FileState> states; // nodes stay where they are
+    const std::lock_guard hold(lock);
+    return states.try_emplace(path).first->second;
 }
 
-bool folderSynced(const std::string& path)
+int syncFolder(FileSystem& files, const std::string& folder, std::atomic<bool>& synced)
 {
-    SyncedFolders& synced = syncedFolders();
-    const std::lock_guard hold(synced.lock);
-    return synced.paths.contains(path);
-}
-
-void setFolderSynced(const std::string& path, bool done)
-{
-    SyncedFolders& synced = syncedFolders();
-    const std::lock_guard hold(synced.lock);
-    if (done)
-        synced.paths.insert(path);
-    else
-        synced.paths.erase(path);
-}
-
-int syncFolderOf(FileSystem& files, const std::string& path)
-{
-    const int error = files.syncFolder(parentDirectory(path));
-    setFolderSynced(path, error == 0);
+    const int error = files.syncFolder(folder);
+    synced = error == 0;
     return error;
 }
 
@@ -386,7 +375,7 @@ void EnsureFile(const std::string& path, FileSystem& files)
     bool created = false;
     std::unique_ptr<File> file = openFile(files, path, Access::Append, created);
     if (created)
-        check(syncFolderOf(files, path), Action::Write, path);
+        check(syncFolder(files, parentDirectory(path), fileState(path).folderSynced), Action::Write, path);
     check(file->close(), Action::Write, path);
 }
 
@@ -415,15 +404,23 @@ void AppendLine(const std::string& path, std::string_view text, FileSystem& file
 {
     bool created = false;
     std::unique_ptr<File> file = openFile(files, path, Access::ReadAppend, created);
+    FileState& state = fileState(path);
     if (created) // a new name, not yet on disk
-        setFolderSynced(path, false);
+        state.folderSynced = false;
     const bool locked = lockForAppend(*file, path, wait);
     std::uint64_t sizeBefore = 0;
     check(file->size(sizeBefore), Action::Write, path);
 
     std::string record(separatorBefore(*file, path, sizeBefore));
+    if (record.empty() && sizeBefore > 0 && state.endInDoubt)
+        record = "\r\n";
     record += fileBytesFromText(text);
     record += "\r\n";
+    // All that the rest needs is made before the write: once the record may
+    // be on disk, memory running out must not make it a Save that failed,
+    // which the user would repeat.
+    const std::string folder = parentDirectory(path);
+    const UncertainAppend uncertainWithoutReason(Action::Write, path, "There is not enough memory to tell why");
 
     // A failed sync is final, never retried: the system may already have
     // dropped the unwritten data, so a second sync could report success for
@@ -432,15 +429,22 @@ void AppendLine(const std::string& path, std::string_view text, FileSystem& file
     int error = appendAll(*file, record, written);
     if (error == 0)
         error = file->sync();
-    if (error == 0 && (created || sizeBefore == 0 || !folderSynced(path)))
-        error = syncFolderOf(files, path);
+    if (error == 0 && (created || sizeBefore == 0 || !state.folderSynced))
+        error = syncFolder(files, folder, state.folderSynced);
     if (error != 0) {
         // A failed save leaves no partial or unconfirmed line behind, or
         // says that it may have. Closing the file releases the lock.
-        if (!takeBack(*file, locked, sizeBefore, written))
-            throw UncertainAppend(Action::Write, path, error);
-        throw FileError(Action::Write, path, error);
+        if (!takeBack(*file, locked, sizeBefore, written)) {
+            state.endInDoubt = true;
+            try {
+                throw UncertainAppend(Action::Write, path, error);
+            } catch (const std::bad_alloc&) {
+                throw uncertainWithoutReason;
+            }
+        }
+        throw FileError(Action::Write, path, error); // or bad_alloc: either way nothing is stored
     }
+    state.endInDoubt = false;
     if (locked)
         file->unlock();
     // The line is on stable storage now. A failing close cannot undo that,

@@ -79,7 +79,9 @@ private:
 // lock, until `wait` is over (five seconds of its own), then fails. A failure throws FileError when
 // the file is left as it was, durably: no partial line stays behind; and
 // UncertainAppend when the record, whole or in part, may be stored (it could
-// not be taken back, or without the lock it was not provably its own).
+// not be taken back, or it went without the lock, so that cutting it could
+// cut another instance's line). Once the write began, running out of memory
+// never throws std::bad_alloc for a record that may be stored.
 void AppendLine(const std::string& path, std::string_view text, FileSystem& files, LockWait& wait);
 void AppendLine(const std::string& path, std::string_view text, FileSystem& files = platformFileSystem());
 

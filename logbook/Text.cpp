@@ -66,6 +66,11 @@ std::string fitToWidth(std::string_view utf8, std::size_t width)
     return out;
 }
 
+std::string_view withoutByteOrderMark(std::string_view bytes)
+{
+    return bytes.starts_with("\xEF\xBB\xBF") ? bytes.substr(3) : bytes;
+}
+
 bool isValidUtf8(std::string_view bytes)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());

@@ -20,6 +20,10 @@ std::string fitToWidth(std::string_view utf8, std::size_t width);
 // True when the bytes are well-formed UTF-8 (no overlongs, no surrogates).
 bool isValidUtf8(std::string_view bytes);
 
+// The bytes without a leading UTF-8 byte-order mark: text editors put one
+// at the start of a file, and it is never part of the text.
+std::string_view withoutByteOrderMark(std::string_view bytes);
+
 // Windows-1252 bytes as UTF-8; the five unassigned bytes map to the C1
 // controls of the same value, as Windows itself does.
 std::string windows1252ToUtf8(std::string_view bytes);

@@ -11,9 +11,9 @@ using testing_support::TempDir;
 // A branch or reason is learned unless an item equals it upper-cased by the locale; nothing is trimmed.
 TEST(KnownTexts, LearnedUnlessAnItemMatchesInAnyCase)
 {
-    TempDir dir; // duplicates, case variants, spaces, letters beyond A to Z, Windows-1252
-    const std::string branches =
-        fileBytesFromText("Head Office\r\nhead office\r\nMain\r\nMain \r\nZürich\r\n") + "Caf\xE9\r\n";
+    TempDir dir; // duplicates, case variants, spaces, letters beyond A to Z, Windows-1252, a UTF-8 byte-order mark
+    const std::string branches = "\xEF\xBB\xBFZ\xC3\xBCrich\r\n"
+                               + fileBytesFromText("Head Office\r\nhead office\r\nMain\r\nMain \r\n") + "Caf\xE9\r\n";
     const std::string reasons = fileBytesFromText("Audit\r\nærøskøbing\r\nÉtude  \r\n");
     dir.write("Branch.LyS", branches);
     dir.write("Reason.LyS", reasons);
@@ -28,7 +28,7 @@ TEST(KnownTexts, LearnedUnlessAnItemMatchesInAnyCase)
         {"HEAD OFFICE", "audit", false, false},
         {"Main", "AUDIT ", false, true},     // a trailing space makes it new
         {"main ", "ÆRØSKØBING", false, false}, // the loaded "Main " in another case
-        {"ZÜRICH", "étude", false, true},    // the stored spaces count
+        {"ZÜRICH", "étude", false, true},    // the stored spaces count; the mark is no part of a text
         {"CAFÉ", "ÉTUDE  ", false, false},   // the Windows-1252 line decoded
         {"Depot", "audit ", true, false},    // learned in this run, now known
         {"DEPOT", "Stocktake", false, true},

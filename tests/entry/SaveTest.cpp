@@ -1,5 +1,4 @@
 #include <Examples.h>
-#include <FileError.h>
 #include <MemoryControls.h>
 #include <TempDir.h>
 
@@ -36,21 +35,6 @@ TEST_F(Save, WorkedExampleToTheByte)
     w.CLyS.select("2017"); // the picker's state is untouched: a year chosen again appends
     w.form.CLyS_Click();
     EXPECT_EQ(w.Label1.text, "07 Mar 2016 2017");
-}
-
-TEST_F(Save, MemoryRunningOutIsAMessageAndWhatIsStoredStays)
-{
-    w.Text1.full = true;
-    w.save("07 Mar 2016", "Main", "Audit");
-    EXPECT_EQ(w.platform.errors, Items{"The entry was saved, but there was not enough memory left to update the lists."});
-    EXPECT_EQ(dir.read("TOLM.LyS"), testing_support::kWorkedExample + "\r\n");
-    EXPECT_EQ(w.Label1.text + w.Text1.text + w.Text2.text, "DATE"); // saved: not to be saved twice
-    w.Text1.full = false; // the list file holds the branch: the next Save does not write it again
-    w.save("08 Mar 2016", "Main", "Audit");
-    EXPECT_EQ(dir.read("Branch.LyS"), "Main\r\n");
-    testing_support::MemoryWindow again(dir.str()); // at start-up: a file error, which names the file
-    again.Text1.full = true;
-    EXPECT_THROW(again.form.Form_Load(), logbook::FileError);
 }
 
 TEST_F(Save, GuardAndEntryLines)

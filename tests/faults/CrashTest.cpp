@@ -1,15 +1,11 @@
-// Real Saves in child processes killed at random moments, and the append
-// lock between two instances.
+// Real Saves in child processes killed at random moments.
 
-#include <FaultyFileSystem.h>
-#include <LineFile.h>
 #include <TempDir.h>
 #include <Text.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fcntl.h>
 #include <random>
 #include <sys/wait.h>
 
@@ -85,31 +81,4 @@ TEST(Crash, KilledAtRandomMomentsEveryReturnedSaveIsStoredWhole)
         EXPECT_EQ(entries.find(entry, at + 1), std::string::npos) << "stored twice: " << entry;
     }
     std::printf("[ crash ] %zu Saves returned\n", std::count(reported.begin(), reported.end(), '\n'));
-}
-
-// The lock, held from before the write until after the sync, keeps a failed
-// append's cut-back from taking another instance's line (durability.sh sees
-// at the system calls that an append takes the lock).
-TEST(TwoInstances, AnAppendHoldsTheLockFromItsWriteUntilItsSync)
-{
-    TempDir dir;
-    dir.write("TOLM.LyS", "old\r\n");
-    int lockedOut = 0;
-    FaultyFileSystem files([&](std::size_t, const Call& call) {
-        if (call.step == Step::Append || call.step == Step::Sync) { // another instance tries the lock now
-            const pid_t other = ::fork();
-            if (other == 0) {
-                const int fd = ::open(dir.file("TOLM.LyS").c_str(), O_RDWR);
-                struct flock whole {};
-                whole.l_type = F_WRLCK;
-                ::_exit(::fcntl(fd, F_SETLK, &whole) == 0 ? 1 : 0);
-            }
-            int status = 0;
-            lockedOut += ::waitpid(other, &status, 0) == other && status == 0;
-        }
-        return Fault{};
-    });
-    logbook::AppendLine(dir.file("TOLM.LyS"), "second", files);
-    EXPECT_EQ(lockedOut, 2) << "the append does not hold the lock from its write until its sync";
-    EXPECT_EQ(dir.read("TOLM.LyS"), "old\r\nsecond\r\n");
 }

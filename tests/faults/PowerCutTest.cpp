@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
@@ -68,7 +69,12 @@ struct Machine {
     TempDir dir;
     PowerCutFileSystem disk;
     Troubles troubles;
-    FaultyFileSystem files{[this](std::size_t, const Call& call) { return troubles.at(call); }, disk};
+    FaultyFileSystem files{[this](std::size_t, const Call& call) {
+        const Fault fault = troubles.at(call);
+        if (call.step == Step::Sync && fault.error) // what it was to write never reaches the disk
+            disk.syncFailed(call.path);
+        return fault;
+    }, disk};
     std::unique_ptr<MemoryWindow> w;
 
     std::string path(std::size_t file) const { return dir.file(kNames[file]); }
@@ -82,64 +88,41 @@ struct Machine {
 } // namespace
 
 // Each way a Save can fail leaves the entry log as it was, also after a power
-// cut, or says that the entry may be stored; another writer's line stays.
+// cut, or says that the entry may be stored: always so without the lock,
+// since cutting back could cut another writer's line.
 TEST(PowerCut, AFailedSaveIsTakenBackDurablyOrSaysItMayBeStored)
 {
-    const std::string other = logbook::composeEntryLine("01 Jan 2020", "Other", "Theirs");
     const struct {
         Trouble trouble;
         bool writeFails, uncertain;
     } cases[] = {
         {Trouble::DiskFullPartWay, true, false}, {Trouble::SyncFails, false, false},
         {Trouble::FolderSyncFails, false, false}, {Trouble::TruncateFails, false, true},
-        {Trouble::TakeBackSyncFails, false, true}, {Trouble::NoLocks, false, false},
-        {Trouble::NoLocksAndAnotherWriter, true, true}, {Trouble::NoLocksAndAnotherWriter, false, true},
+        {Trouble::TakeBackSyncFails, false, true}, {Trouble::NoLocks, false, true}, {Trouble::NoLocks, true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.trouble) * 2 + c.writeFails);
         Machine s;
         s.disk.set(s.path(0), "06 Mar 2016  Main             Audit                         \r\nunended");
+        s.disk.set(s.path(1), "Main\r\n"), s.disk.set(s.path(2), "Visit\r\n"); // known: no list file syncs the folder
         s.start();
         const std::string before = s.dir.read(kNames[0]);
         s.troubles = {.kind = c.trouble, .target = s.path(0), .partial = 20, .writeFails = c.writeFails};
-        if (c.trouble == Trouble::FolderSyncFails)
+        if (c.trouble == Trouble::FolderSyncFails || c.trouble == Trouble::TruncateFails) // the Save makes it anew
             s.disk.remove(s.path(0));
-        if (c.trouble == Trouble::NoLocksAndAnotherWriter)
-            s.troubles.meanwhile = [&] { logbook::AppendLine(s.path(0), other, s.disk); };
         s.w->save("07 Mar 2016", "Main", "Visit");
         ASSERT_EQ(s.w->platform.errors.size(), 1u);
         EXPECT_EQ(s.w->platform.errors[0].starts_with(kMaySaved), c.uncertain) << s.w->platform.errors[0];
         EXPECT_EQ(s.w->Label1.text + s.w->Text1.text + s.w->Text2.text, "07 Mar 2016MainVisit");
-        for (const auto& contents : s.disk.possibleContents(s.path(0))) {
-            if (c.trouble == Trouble::NoLocksAndAnotherWriter) {
-                EXPECT_TRUE(contents && contents->starts_with(before + "\r\n" + other + "\r\n"));
-            } else if (!c.uncertain) {
-                EXPECT_TRUE(contents.value_or("") == "" || contents == before) << *contents;
-            }
+        for (const auto& contents : s.disk.possibleContents(s.path(0))) // only a file made anew may be gone
+            EXPECT_TRUE(c.uncertain || contents == before || (c.trouble == Trouble::FolderSyncFails && contents.value_or("").empty()))
+                << contents.value_or("(none)");
+        if (c.trouble == Trouble::TruncateFails) { // the next Save that returns puts its name on disk
+            s.troubles = {};
+            s.w->save("08 Mar 2016", "Main", "Visit");
+            for (const auto& contents : s.disk.possibleContents(s.path(0)))
+                EXPECT_NE(contents.value_or("").find(s.w->MLyS.items.back() + "\r\n"), std::string::npos);
         }
-    }
-}
-
-// A file whose name may not be on disk yet gets its folder synced by the
-// next Save that returns: one made empty by another program, and one this
-// program made where a failed Save could not take its record back.
-TEST(PowerCut, ASavedEntryStaysAlsoInAFileWhoseNameWasNotOnDisk)
-{
-    for (const bool madeElsewhere : {true, false}) {
-        Machine s; // known texts: no list file is written, so none syncs the folder
-        s.disk.set(s.path(1), "Main\r\n");
-        s.disk.set(s.path(2), "Audit\r\nVisit\r\n");
-        s.start();
-        s.disk.remove(s.path(0));
-        std::unique_ptr<logbook::File> made;
-        bool created = false;
-        ASSERT_TRUE(!madeElsewhere || s.disk.open(s.path(0), logbook::Access::Append, made, created) == 0);
-        s.troubles = {.kind = madeElsewhere ? Trouble::None : Trouble::TruncateFails, .target = s.path(0)};
-        s.w->save("06 Mar 2016", "Main", "Audit"); // taken back in part at most: the list shows nothing
-        s.troubles = {};
-        s.w->save("07 Mar 2016", "Main", "Visit");
-        for (const auto& contents : s.disk.possibleContents(s.path(0)))
-            EXPECT_NE(contents.value_or("").find(s.w->MLyS.items.back() + "\r\n"), std::string::npos) << madeElsewhere;
     }
 }
 
@@ -167,31 +150,43 @@ std::vector<std::string> lines(const std::string& bytes)
     return all;
 }
 
+// A line without the zeros or stale bytes that a file grown before its data holds at its end.
+std::string_view withoutStaleEnd(std::string_view line)
+{
+    return line.substr(0, line.find_last_not_of(std::string_view("\0\xE5", 2)) + 1);
+}
+
 // Walks the lines found after a file's base along the appends made since;
 // whether all is as it may be, counting what is not.
 bool walk(const std::vector<std::string>& found, const std::string& base, const std::vector<Append>& appends,
           std::size_t generation, Tally& tally)
 {
     const std::vector<std::string> before = lines(base);
-    if (found.size() < before.size() || !std::equal(before.begin(), before.end(), found.begin()))
+    // An unended last line may have grown by a separator that never got its data.
+    if (found.size() < before.size() || !std::equal(before.begin(), before.end(), found.begin(), [](auto& a, auto& b) {
+            return a == b || withoutStaleEnd(a) == withoutStaleEnd(b);
+        }))
         return ++tally.lost, false;
     const long faults = tally.lost + tally.othersLost + tally.leftBehind;
     std::size_t r = before.size();
+    bool afterOpen = true; // an append in doubt may lie in the base, the run's memory of it surviving the cut
     for (auto e = appends.begin(); e != appends.end(); ++e) {
         if (e->generation != generation)
             continue;
-        // Without a lock another writer may end an unended last line first:
-        // an open record's own line end is then an empty line.
+        // Without a lock another writer may end an unended last line first,
+        // and a record after one that may be stored ends that line itself:
+        // such a line end is an empty line.
         const bool open = e->outcome == Outcome::Uncertain || e->outcome == Outcome::Running;
-        r += open && r < found.size() && found[r].empty();
+        r += (open || afterOpen) && r < found.size() && found[r].empty();
+        afterOpen = open || (afterOpen && e->outcome == Outcome::Failed);
         const bool whole = r < found.size() && found[r] == e->text;
         if (e->outcome == Outcome::Returned) {
             whole ? ++r : ++(e->others ? tally.othersLost : tally.lost);
         } else if (e->outcome == Outcome::Failed) { // unless saved again, it must not be there
             if (whole && std::none_of(e + 1, appends.end(), [&](const Append& l) { return l.text == e->text; }))
                 ++r, ++tally.leftBehind;
-        } else if (r < found.size() && !found[r].empty() && e->text.starts_with(found[r])) {
-            ++r; // whole, or a torn start
+        } else if (r < found.size() && !found[r].empty() && e->text.starts_with(withoutStaleEnd(found[r]))) {
+            ++r; // whole, or a torn start, or only its size: zeros or stale bytes
         }
     }
     tally.leftBehind += static_cast<long>(found.size() - r);
@@ -264,9 +259,13 @@ private:
             target = (target + 1) % 3;
         troubles = {.kind = kind, .target = path(target), .partial = 1 + long(random_() % texts[target].size()),
                     .writeFails = random_() % 2 == 0};
+        std::unique_ptr<logbook::File> made;
         if (kind == Trouble::FolderSyncFails || kind == Trouble::Removed) {
             disk.remove(path(target));
             logs_[target].bases.emplace_back();
+            bool created = false; // or made again, empty, by another program that never syncs its folder
+            if (kind == Trouble::Removed && random_() % 2)
+                disk.open(path(target), logbook::Access::Append, made, created);
         }
         if (kind == Trouble::NoLocksAndAnotherWriter) {
             troubles.meanwhile = [this, target, other = "Other " + std::to_string(seq)] {
@@ -286,10 +285,13 @@ private:
     // branch and reason where they are new ("" where they are known).
     std::array<std::string, 3> written() const
     {
+        const auto sameLetters = [](const std::string& a, const std::string& b) { // the texts are ASCII
+            return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                              [](char x, char y) { return std::toupper(x) == std::toupper(y); });
+        };
         const auto ifNew = [&](const MemoryComboBox& field) {
-            const std::string upper = w->platform.toUpper(field.text);
             return std::any_of(field.items.begin(), field.items.end(),
-                               [&](const std::string& item) { return w->platform.toUpper(item) == upper; })
+                               [&](const std::string& item) { return sameLetters(item, field.text); })
                        ? std::string() : field.text;
         };
         return {logbook::composeEntryLine(w->Label1.text, w->Text1.text, w->Text2.text), ifNew(w->Text1), ifNew(w->Text2)};
@@ -310,13 +312,18 @@ private:
         troubles = {};
         const std::string message = w->platform.errors.empty() ? "" : w->platform.errors[0];
         const std::size_t after[] = {w->MLyS.items.size(), w->Text1.items.size(), w->Text2.items.size()};
-        const char* const mayBe[] = {kMaySaved, "may have been added to the branch list", "may have been added to the reason list"};
+        const char* const mayBe[] = {kMaySaved, "may have been added to the branch list, whole or in part.",
+                                     "may have been added to the reason list, whole or in part."};
         for (std::size_t file = 0; file < 3; ++file) {
             if (texts[file].empty() || (file > 0 && after[0] == before[0])) // lists only after a stored entry
                 continue;
             const Outcome outcome = message.find(mayBe[file]) != std::string::npos ? Outcome::Uncertain
                                   : after[file] > before[file]                     ? Outcome::Returned
                                                                                    : Outcome::Failed;
+            const char* const notSaved[] = {"The entry was not saved.", "could not be added to the branch list",
+                                            "could not be added to the reason list"};
+            if (outcome == Outcome::Failed && message.find(notSaved[file]) == std::string::npos && ++tally_.problems <= 3)
+                ADD_FAILURE() << kNames[file] << " not written, and the message says: " << message;
             logs_[file].appends.push_back({texts[file], outcome, false, logs_[file].bases.size() - 1});
             tally_.returned += file == 0 && outcome == Outcome::Returned;
             if (file > 0 && after[file] > before[file])
@@ -375,7 +382,7 @@ TEST(PowerCut, AfterEveryCutEachReturnedSaveIsThereOnceAndNoFailedOneIs)
     const auto seed = static_cast<unsigned>(seedText ? std::atol(seedText) : std::random_device{}());
     std::printf("[ power ] seed %u (TOLMARIN_POWER_SEED repeats a run)\n", seed);
     const Tally tally = PowerCutRun(seed).run(longRun && std::atol(longRun) == 1 ? 100'000 : 1'000);
-    std::printf("power cuts: %ld, Saves returned: %ld, lost: %ld, failed Saves left behind: %ld, others' lines lost: %ld\n",
-                tally.cuts, tally.returned, tally.lost, tally.leftBehind, tally.othersLost);
-    EXPECT_EQ(tally.lost + tally.leftBehind + tally.othersLost, 0) << "seed " << seed;
+    std::printf("power cuts: %ld, Saves returned: %ld, lost: %ld, failed Saves left behind: %ld, others' lines lost: %ld,"
+                " problems: %ld\n", tally.cuts, tally.returned, tally.lost, tally.leftBehind, tally.othersLost, tally.problems);
+    EXPECT_EQ(tally.lost + tally.leftBehind + tally.othersLost + tally.problems, 0) << "seed " << seed;
 }

@@ -3,8 +3,8 @@
 # in an empty folder, which creates the three data files; they are removed,
 # and one entry with a new branch and reason is saved, which creates and
 # writes all three again. Every write must come after taking the write lock
-# on the file (F_SETLK) and be followed by an fdatasync or fsync of its
-# descriptor, and every file created by an fsync of its folder, before the
+# on the file (F_SETLK) and be followed, the lock still held, by an fdatasync
+# or fsync of its descriptor, and every file created by an fsync of its folder, before the
 # file is closed.
 # Usage: durability.sh SAVE_CHILD     (exit 77: skipped)
 set -euo pipefail
@@ -43,7 +43,10 @@ awk -v folder="$work/data" '
         written[file]++; dataDue[file] = 1
         if (!locked[fd]) { print file ": written without taking the append lock"; failed = 1 }
     }
-    else if (file != "" && (call == "fdatasync" || call == "fsync")) dataDue[file] = 0
+    else if (file != "" && (call == "fdatasync" || call == "fsync")) {
+        dataDue[file] = 0
+        if (!locked[fd]) { print file ": synced after letting the append lock go"; failed = 1 }
+    }
     else if (call == "fsync" && path[fd] == folder) for (f in folderDue) folderDue[f] = 0
     else if (file != "" && call == "close") {
         if (dataDue[file]) { print file ": closed with a write not synced"; failed = 1 }

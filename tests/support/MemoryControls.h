@@ -5,7 +5,6 @@
 #include <HQForm.h>
 
 #include <algorithm>
-#include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -39,7 +38,7 @@ struct MemoryListBox : entry::ListBox {
 struct MemoryComboBox : entry::ComboBox {
     std::string editText() const override { return text; }
     void setEditText(const std::string& value) override { text = value; }
-    void addItem(const std::string& item) override { items.push_back(full ? throw std::bad_alloc() : item); }
+    void addItem(const std::string& item) override { items.push_back(item); }
     std::size_t count() const override { return items.size(); }
     std::string itemText(std::size_t index) const override { return items.at(index); }
     void setFocus() override { focused = true; }
@@ -47,7 +46,6 @@ struct MemoryComboBox : entry::ComboBox {
     std::string text;
     std::vector<std::string> items;
     bool focused = false;
-    bool full = false; // no memory left for another item
 };
 
 struct MemoryLabel : entry::Label {

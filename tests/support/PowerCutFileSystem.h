@@ -7,7 +7,10 @@
 //   file has succeeded;
 // - what was not synced survives in the order it was made: each write whole,
 //   not at all, or torn after a 512-byte boundary of the file, and nothing
-//   after the first that does not survive whole;
+//   after the first that does not survive whole; or the file's size grown
+//   by a write before its data, over zeros or stale bytes;
+// - the pages of a write whose sync failed stay clean in the cache, never
+//   written: a later sync that succeeds makes only the size durable;
 // - a file made or removed stays so only once its folder has been synced.
 // The power goes at the call chosen by cutAt(): that call throws PowerCut.
 // restore() then rewrites the real folder into one of the states the cut
@@ -76,9 +79,15 @@ public:
         std::filesystem::remove(path);
     }
 
+    // A sync of the file failed: what it was to write never reaches the disk.
+    void syncFailed(const std::string& path)
+    {
+        for (Change& change : names_.at(path).now->pending)
+            std::fill(change.bytes.begin(), change.bytes.end(), '\0');
+    }
+
     // The power goes at the `calls`-th call from now: 1 is the next.
     void cutAt(std::size_t calls) { cutAt_ = calls_ + calls; }
-    std::size_t calls() const { return calls_; }
 
     // Every content the file could have after a cut now.
     std::vector<Contents> possibleContents(const std::string& path) const
@@ -98,8 +107,12 @@ public:
                 for (std::uint64_t at = (change.offset / 512 + 1) * 512;
                      !change.truncation && at < change.offset + change.bytes.size(); at += 512)
                     possible.push_back(written(contents, change.offset, change.bytes.substr(0, at - change.offset)));
-                contents = change.truncation ? contents.substr(0, change.offset)
-                                             : written(contents, change.offset, change.bytes);
+                const std::uint64_t grown = change.offset + change.bytes.size();
+                for (const char stale : {'\0', '\xE5'}) {
+                    if (!change.truncation && grown > contents.size())
+                        possible.push_back(contents + std::string(grown - contents.size(), stale));
+                }
+                contents = apply(contents, change);
                 possible.push_back(contents);
             }
             if (name.now == name.onDisk)
@@ -136,7 +149,7 @@ public:
 private:
     struct Change {
         std::uint64_t offset; // a write's; a truncation's new size
-        std::string bytes;
+        std::string bytes; // as the disk gets them
         bool truncation;
     };
     struct Inode {
@@ -182,7 +195,8 @@ private:
             files_.tick();
             const int error = below_->sync();
             if (error == 0) {
-                inode_->durable = inode_->contents;
+                for (const Change& change : inode_->pending)
+                    inode_->durable = apply(inode_->durable, change);
                 inode_->pending.clear();
             }
             return error;
@@ -226,6 +240,11 @@ private:
             name.now = name.onDisk = std::make_shared<Inode>(Inode{bytes.str(), bytes.str(), {}});
         }
         return name;
+    }
+
+    static std::string apply(const std::string& contents, const Change& change)
+    {
+        return change.truncation ? contents.substr(0, change.offset) : written(contents, change.offset, change.bytes);
     }
 
     static std::string written(std::string contents, std::uint64_t offset, std::string_view bytes)
