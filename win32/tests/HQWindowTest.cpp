@@ -373,3 +373,26 @@ TEST_F(Window, ASaveWaitingForALockAnswersButRunsNoHandler)
     pump(); // the window closes only now
     EXPECT_FALSE(::IsWindow(main));
 }
+
+TEST(LoadingWindow, NamesTheFileAndHowFarUntilDoneOrClosed)
+{
+    Win32Platform platform;
+    const std::string path = "C:\\logs\\TOLM.LyS";
+    ASSERT_TRUE(platform.showLoading(path, 1, 4));
+    HWND loading = ::FindWindowW(L"TolmarinLoading", nullptr);
+    ASSERT_TRUE(loading && ::IsWindowVisible(loading));
+    EXPECT_EQ(windowText(::GetWindow(loading, GW_CHILD)), L"Loading C:\\logs\\TOLM.LyS\r\n25%");
+    EXPECT_TRUE(platform.showLoading(path, 3, 4));
+    EXPECT_EQ(windowText(::GetWindow(loading, GW_CHILD)), L"Loading C:\\logs\\TOLM.LyS\r\n75%");
+    platform.loadingDone();
+    EXPECT_FALSE(::IsWindow(loading));
+
+    // Closed by the user: the read is given up, and stays so.
+    Win32Platform closing;
+    ASSERT_TRUE(closing.showLoading(path, 0, 4));
+    ::PostMessageW(::FindWindowW(L"TolmarinLoading", nullptr), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(closing.showLoading(path, 2, 4));
+    EXPECT_FALSE(::FindWindowW(L"TolmarinLoading", nullptr));
+    EXPECT_FALSE(closing.showLoading(path, 3, 4));
+    closing.loadingDone();
+}
