@@ -84,8 +84,12 @@ double timeStartup(const DataSet& set, long* anonKb, PaintTimes* paint)
     auto* list = part<QListView>(*window, "MLyS");
     const int rows = list->model()->rowCount();
     if (paint && rows > 0) {
+        // Both ends from the middle, each with its rows read anew: the list
+        // keeps the last two blocks of rows read, so the middle's stays and
+        // the other end's goes. No end pays for being the first scroll.
+        timeScrollAndPaint(list, rows / 2);
         paint->endMs = timeScrollAndPaint(list, rows - 1);
-        timeScrollAndPaint(list, rows / 2); // the top's rows are read again below
+        timeScrollAndPaint(list, rows / 2);
         paint->topMs = timeScrollAndPaint(list, 0);
     }
     dispose(std::move(window));

@@ -133,8 +133,10 @@ void HQForm::Form_Load()
 void HQForm::Label1_Click()
 {
     c_.CLyS.clear();
-    for (int day = 1; day <= 31; ++day)
-        c_.CLyS.addItem((day < 10 ? "0" : "") + std::to_string(day));
+    for (int day = 1; day <= 31; ++day) {
+        const char twoDigits[] = {static_cast<char>('0' + day / 10), static_cast<char>('0' + day % 10), '\0'};
+        c_.CLyS.addItem(twoDigits);
+    }
     PickStage_ = 1;
     c_.CLyS.setVisible(true);
 }
