@@ -327,9 +327,10 @@ void ReadLinesAhead(const std::string& path, FileSystem& files)
     const std::lock_guard hold(running.lock);
     auto progress = std::make_shared<ReadProgress>();
     std::future<LineList> result;
-    // Beside the toolkit's start, which takes a core of its own. With no
-    // thread to spare, ReadLines reads as usual.
-    if (startRead(path, files, std::max(2u, std::thread::hardware_concurrency()) - 1, result, progress))
+    // Beside the toolkit's start, on all cores all the same: a large log's
+    // one pass then ends sooner than the toolkit's start is held up by it.
+    // With no thread to spare, ReadLines reads as usual.
+    if (startRead(path, files, std::max(1u, std::thread::hardware_concurrency()), result, progress))
         running.reads.push_back({path, &files, std::move(result), std::move(progress)});
 }
 
