@@ -264,17 +264,37 @@ LineList readWhole(const std::string& path, FileSystem& files, unsigned threads,
     return lines;
 }
 
-// Reads started early, each on a thread of its own, until ReadLines takes
-// their result. Never destroyed: a read that nobody takes (start-up failed
-// on another file) must not hold up the program's end, however long it
-// blocks; the system ends its thread with the program.
+// A read on a thread of its own. The thread is joined, never detached:
+// the MinGW threads library can close a detached thread's handle twice as it
+// ends, which closes a handle the process has since reused (seen as a wait
+// for a future that never wakes, once in thousands of loads).
+struct Reading {
+    std::thread thread;
+    std::future<LineList> result;
+    std::shared_ptr<ReadProgress> progress = std::make_shared<ReadProgress>();
+
+    Reading() = default;
+    Reading(Reading&&) = default;
+    Reading& operator=(Reading&&) = default;
+    // Only a read left behind (its window closed, or the wait failed, as the
+    // program ends) is let go.
+    ~Reading()
+    {
+        if (thread.joinable())
+            thread.detach();
+    }
+};
+
+// Reads started early, until ReadLines takes their result. Never
+// destroyed: a read that nobody takes (start-up failed on another file) must
+// not hold up the program's end, however long it blocks; the system ends its
+// thread with the program.
 struct ReadsAhead {
     std::mutex lock;
     struct Read {
         std::string path;
         FileSystem* files;
-        std::future<LineList> result;
-        std::shared_ptr<ReadProgress> progress;
+        Reading reading;
     };
     std::vector<Read> reads;
 };
@@ -285,38 +305,35 @@ ReadsAhead& readsAhead()
     return running;
 }
 
-} // namespace
-
-namespace {
-
 // Starts reading the file on a thread of its own; false when there is no
 // thread to spare.
-bool startRead(const std::string& path, FileSystem& files, unsigned threads, std::future<LineList>& result,
-               const std::shared_ptr<ReadProgress>& progress)
+bool startRead(const std::string& path, FileSystem& files, unsigned threads, Reading& reading)
 {
     try {
         std::promise<LineList> promise;
-        result = promise.get_future();
-        std::thread([path, &files, threads, progress, promise = std::move(promise)]() mutable {
+        reading.result = promise.get_future();
+        reading.thread = std::thread([path, &files, threads, progress = reading.progress,
+                                      promise = std::move(promise)]() mutable {
             try {
                 promise.set_value(readWhole(path, files, threads, *progress));
             } catch (...) {
                 promise.set_exception(std::current_exception());
             }
-        }).detach();
+        });
         return true;
     } catch (const std::system_error&) {
         return false;
     }
 }
 
-LineList waitFor(std::future<LineList>& result, const ReadProgress& progress, const ReadWait& wait)
+LineList waitFor(Reading& reading, const ReadWait& wait)
 {
-    while (wait && result.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
-        if (!wait(progress.done, progress.total))
+    while (wait && reading.result.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+        if (!wait(reading.progress->done, reading.progress->total))
             throw ReadAbandoned();
     }
-    return result.get();
+    reading.thread.join();
+    return reading.result.get();
 }
 
 } // namespace
@@ -325,13 +342,12 @@ void ReadLinesAhead(const std::string& path, FileSystem& files)
 {
     ReadsAhead& running = readsAhead();
     const std::lock_guard hold(running.lock);
-    auto progress = std::make_shared<ReadProgress>();
-    std::future<LineList> result;
+    Reading reading;
     // Beside the toolkit's start, on all cores all the same: a large log's
     // one pass then ends sooner than the toolkit's start is held up by it.
     // With no thread to spare, ReadLines reads as usual.
-    if (startRead(path, files, std::max(1u, std::thread::hardware_concurrency()), result, progress))
-        running.reads.push_back({path, &files, std::move(result), std::move(progress)});
+    if (startRead(path, files, std::max(1u, std::thread::hardware_concurrency()), reading))
+        running.reads.push_back({path, &files, std::move(reading)});
 }
 
 LineList ReadLines(const std::string& path, FileSystem& files)
@@ -341,22 +357,20 @@ LineList ReadLines(const std::string& path, FileSystem& files)
 
 LineList ReadLines(const std::string& path, FileSystem& files, const ReadWait& wait)
 {
-    std::future<LineList> early;
-    std::shared_ptr<ReadProgress> progress;
+    Reading early;
     {
         ReadsAhead& running = readsAhead();
         const std::lock_guard hold(running.lock);
         const auto read = std::find_if(running.reads.begin(), running.reads.end(),
                                        [&](const auto& ahead) { return ahead.path == path && ahead.files == &files; });
         if (read != running.reads.end()) {
-            early = std::move(read->result);
-            progress = std::move(read->progress);
+            early = std::move(read->reading);
             running.reads.erase(read);
         }
     }
-    if (early.valid()) {
+    if (early.result.valid()) {
         try {
-            return waitFor(early, *progress, wait);
+            return waitFor(early, wait);
         } catch (const ReadAbandoned&) {
             throw;
         } catch (const std::exception&) {
@@ -364,11 +378,10 @@ LineList ReadLines(const std::string& path, FileSystem& files, const ReadWait& w
         }
     }
     const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
-    progress = std::make_shared<ReadProgress>();
-    std::future<LineList> result;
-    if (wait && startRead(path, files, threads, result, progress))
-        return waitFor(result, *progress, wait);
-    return readWhole(path, files, threads, *progress);
+    Reading reading;
+    if (wait && startRead(path, files, threads, reading))
+        return waitFor(reading, wait);
+    return readWhole(path, files, threads, *reading.progress);
 }
 
 void EnsureFile(const std::string& path, FileSystem& files)
