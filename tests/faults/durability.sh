@@ -13,6 +13,7 @@
 # Usage: durability.sh SAVE_CHILD [WINE_RUN]     (exit 77: skipped)
 set -euo pipefail
 save_child=$1 wine_run=${2:-}
+run=("$save_child")
 if ! command -v strace >/dev/null; then
     echo "strace is needed: scripts/install-deps.sh test (or win32, win64)" >&2
     exit 1
@@ -29,13 +30,14 @@ if [ -n "$wine_run" ]; then
     # Drive Z: is the root; a wine server already running stays out of the
     # trace (this one only starts where none runs, and ends 30 s after).
     folder="Z:${folder//\//\\}"
+    run=("$wine_run" "$save_child")
     "${WINESERVER:-wineserver}" -p30 2>/dev/null || true
 fi
 # LeakSanitizer cannot work under ptrace; the other tests check for leaks.
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 # -y shows beside each descriptor the path it is open on; -f follows Wine's threads.
 strace ${wine_run:+-f} -qq -y -s 4096 -e trace=open,openat,fcntl,write,pwrite64,fdatasync,fsync,close \
-    -o "$work/calls" $wine_run "$save_child" "$folder" d 1 remove >/dev/null
+    -o "$work/calls" "${run[@]}" "$folder" d 1 remove >/dev/null
 awk -v folder="$work/data" -v wine="${wine_run:+1}" '
 {
     line = $0
@@ -79,7 +81,8 @@ END {
     for (i = 1; i <= 3; i++) {
         f = folder "/" names[i]
         if (written[f] != 1 || (!wine && created[f] != 2)) {
-            print f ": created " created[f] + 0 " times (not twice) and written " written[f] + 0 " (not once)"; failed = 1
+            print f ": " (wine ? "" : "created " created[f] + 0 " times (not twice) and ") "written " written[f] + 0 " (not once)"
+            failed = 1
         }
     }
     if (!failed) print "every write " (wine ? "" : "locked and ") "synced, every new file synced, before the close"
