@@ -31,6 +31,7 @@ for group in "${@:-run}"; do
             xvfb xauth xdotool # a headless display and real X clicks
             unzip              # the release zip, unpacked by its test
             nsis               # the setup program, made and run by its test
+            strace             # the Saves' fsyncs, as Wine makes them
         )
         if [ "$group" = win32 ]; then
             want+=(wine wine32:i386) # wine32 needs the i386 architecture
