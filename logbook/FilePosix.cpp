@@ -54,10 +54,6 @@ public:
         bytes = static_cast<std::uint64_t>(info.st_size);
         return 0;
     }
-    int read(char* buffer, std::size_t most, std::size_t& got) override
-    {
-        return retried(got, [&] { return ::read(fd_, buffer, most); });
-    }
     int readAt(std::uint64_t offset, char* buffer, std::size_t most, std::size_t& got) override
     {
         return retried(got, [&] { return ::pread(fd_, buffer, most, static_cast<off_t>(offset)); });

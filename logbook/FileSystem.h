@@ -20,8 +20,6 @@ public:
     virtual ~File() = default;
 
     virtual int size(std::uint64_t& bytes) = 0;
-    // One read at the current position; `got` is 0 at the end of the file.
-    virtual int read(char* buffer, std::size_t most, std::size_t& got) = 0;
     // One read at `offset`; `got` is 0 at or past the end of the file.
     virtual int readAt(std::uint64_t offset, char* buffer, std::size_t most, std::size_t& got) = 0;
     // The first `size` bytes of the file, mapped read-only, so that nothing

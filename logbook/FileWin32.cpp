@@ -48,12 +48,6 @@ public:
         bytes = static_cast<std::uint64_t>(size.QuadPart);
         return 0;
     }
-    int read(char* buffer, std::size_t most, std::size_t& got) override
-    {
-        return transfer(got, [&](DWORD& done) {
-            return ::ReadFile(handle_, buffer, limited(most), &done, nullptr);
-        });
-    }
     int readAt(std::uint64_t offset, char* buffer, std::size_t most, std::size_t& got) override
     {
         OVERLAPPED position = at(offset);

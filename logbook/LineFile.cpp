@@ -1,4 +1,5 @@
 #include "LineFile.h"
+#include "AllCores.h"
 #include "DataFiles.h"
 #include "Encoding.h"
 #include "FileError.h"
@@ -189,15 +190,49 @@ struct ReadProgress {
 // Reads go in steps of this, so that how far they are can be told.
 constexpr std::size_t kReadStep = 16 << 20;
 
+// Reads the first `sizeNow` bytes of a large file in pieces, one a core:
+// memory new to the process costs more to touch first than to copy into,
+// and the cores share that. Returns how much of it was there: a file cut
+// short while we read ends where the first piece found its end.
+std::size_t readInPieces(File& file, const std::string& path, char* bytes, std::size_t sizeNow, unsigned threads,
+                         ReadProgress& progress)
+{
+    struct Piece {
+        std::size_t begin, end, got = 0;
+    };
+    std::vector<Piece> pieces;
+    const std::size_t count = pieceCount(sizeNow, threads);
+    for (std::size_t i = 0; i < count; ++i)
+        pieces.push_back({sizeNow / count * i, i + 1 == count ? sizeNow : sizeNow / count * (i + 1)});
+    onAllCores<Piece>(pieces, [&](Piece& piece) {
+        for (std::size_t got = 1; got > 0 && piece.begin + piece.got < piece.end;) {
+            const std::size_t at = piece.begin + piece.got;
+            check(file.readAt(at, bytes + at, std::min(piece.end - at, kReadStep), got), Action::Read, path);
+            piece.got += got;
+            progress.done += got;
+        }
+    });
+    for (const Piece& piece : pieces) {
+        if (piece.begin + piece.got < piece.end)
+            return piece.begin + piece.got;
+    }
+    return sizeNow;
+}
+
 // The file's bytes, copied into memory of its own, read to its end whatever
 // size we were told: the file may grow while we read (another instance
 // saving).
 PageBytes copyWhole(File& file, const std::string& path, std::uint64_t sizeNow, std::size_t& size,
-                    std::vector<std::unique_ptr<MemoryShare>>& shares, ReadProgress& progress)
+                    std::vector<std::unique_ptr<MemoryShare>>& shares, ReadProgress& progress, unsigned threads)
 {
     std::size_t capacity = static_cast<std::size_t>(sizeNow) + 1;
     shares.push_back(takeMemory(capacity, path));
     PageBytes bytes = allocatePageBytes(capacity);
+    if (pieceCount(capacity - 1, threads) > 1) {
+        size = readInPieces(file, path, bytes.get(), capacity - 1, threads, progress);
+        if (size < capacity - 1)
+            return bytes;
+    }
     for (;;) {
         if (size == capacity) {
             shares.push_back(takeMemory(capacity, path));
@@ -207,7 +242,7 @@ PageBytes copyWhole(File& file, const std::string& path, std::uint64_t sizeNow, 
             capacity *= 2;
         }
         std::size_t got = 0;
-        check(file.read(bytes.get() + size, std::min(capacity - size, kReadStep), got), Action::Read, path);
+        check(file.readAt(size, bytes.get() + size, std::min(capacity - size, kReadStep), got), Action::Read, path);
         if (got == 0)
             return bytes;
         size += got;
@@ -249,7 +284,7 @@ LineList readWhole(const std::string& path, FileSystem& files, unsigned threads,
         size = static_cast<std::size_t>(sizeNow);
         populate(bytes.get(), size, progress);
     } else {
-        bytes = copyWhole(*file, path, sizeNow, size, shares, progress);
+        bytes = copyWhole(*file, path, sizeNow, size, shares, progress, threads);
     }
     check(file->close(), Action::Read, path);
 

@@ -1,13 +1,10 @@
 #include "LineList.h"
+#include "AllCores.h"
 #include "Encoding.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <exception>
-#include <functional>
-#include <system_error>
-#include <thread>
 
 #if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
 #include <emmintrin.h>
@@ -20,10 +17,6 @@
 namespace logbook {
 
 namespace {
-
-// Files from this size on are split in pieces, one a core, of at least this.
-constexpr std::size_t kSplitInPiecesFrom = 4 << 20;
-constexpr std::size_t kSmallestPiece = 2 << 20;
 
 bool isLineEnd(const char* data, std::size_t size, std::size_t at)
 {
@@ -161,35 +154,6 @@ template<typename OnEnd> void eachLineEnd(const char* data, std::size_t size, st
     forEachLineEnd<Block16>(data, size, begin, end, onEnd);
 }
 
-// Runs `work` on each piece, all but the first on threads of their own; the
-// first failure is passed on once all are done.
-template<typename Piece> void onAllCores(std::vector<Piece>& pieces, const std::function<void(Piece&)>& work)
-{
-    std::vector<std::exception_ptr> failures(pieces.size());
-    const auto run = [&](std::size_t i) {
-        try {
-            work(pieces[i]);
-        } catch (...) {
-            failures[i] = std::current_exception();
-        }
-    };
-    std::vector<std::thread> helpers;
-    for (std::size_t i = 1; i < pieces.size(); ++i) {
-        try {
-            helpers.emplace_back(run, i);
-        } catch (const std::system_error&) {
-            run(i); // no thread to spare
-        }
-    }
-    run(0);
-    for (std::thread& helper : helpers)
-        helper.join();
-    for (const std::exception_ptr& failure : failures) {
-        if (failure)
-            std::rethrow_exception(failure);
-    }
-}
-
 // The length of the line from `start` to its line end at `end`, without it.
 std::size_t lineLength(const char* data, std::size_t start, std::size_t end)
 {
@@ -255,7 +219,7 @@ void decodeBlock(const char* data, std::size_t size, std::size_t begin, std::siz
 LineIndex indexLines(const char* data, std::size_t size, unsigned threads)
 {
     std::vector<Piece> pieces;
-    const std::size_t count = size < kSplitInPiecesFrom ? 1 : std::clamp<std::size_t>(size / kSmallestPiece, 1, threads);
+    const std::size_t count = pieceCount(size, threads);
     for (std::size_t i = 0; i < count; ++i) {
         pieces.emplace_back();
         pieces.back().begin = size / count * i / 64 * 64;

@@ -154,7 +154,7 @@ TEST_F(WindowTest, ALongLoadShowsHowFarItIsAndClosingThatEndsTheProgramWritingNo
         // Held until the test lets it go; should the window never come, and
         // no event be handled meanwhile, the read goes on after a while.
         std::unique_lock hold(lock);
-        changed.wait_for(hold, std::chrono::seconds(10), [&] { return released || call.step != Step::Read; });
+        changed.wait_for(hold, std::chrono::seconds(10), [&] { return released || call.step != Step::ReadAt; });
         return Fault{};
     });
     const auto release = [] {

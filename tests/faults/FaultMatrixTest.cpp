@@ -122,7 +122,7 @@ TEST(FaultMatrix, EveryCallOfStartUpAndSaveFailsCleanlyAndWorksOnceTheFaultIsGon
                 const Step step = calls[k].step;
                 const std::size_t file = owner(calls, k);
                 const Step before = k > 0 ? calls[k - 1].step : step;
-                const bool reading = step == Step::Read || step == Step::ReadAt
+                const bool reading = step == Step::ReadAt
                                   || (k < saveStart && (step == Step::Size || (step == Step::Close && before != Step::Open
                                                                                && before != Step::SyncFolder)));
                 const std::string message = std::string("Cannot ") + (step == Step::Open ? "open" : reading ? "read" : "write")

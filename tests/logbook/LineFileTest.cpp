@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <thread>
 #include <tuple>
+#include <utility>
 
 #ifndef _WIN32
 #include <sys/mman.h>
@@ -87,7 +88,8 @@ TEST(AppendLine, AFileThatShrankUnderTheLockFailsTheSave)
 
 // Another program cuts the mapped log short before its lines are counted
 // or after (rows are read only when asked for), or rewrites it in place
-// with a line end in every byte. Every row stays inside the mapping and in
+// with a line end in every byte; or cuts it short while it is copied in
+// pieces, where it cannot be mapped. Every row stays inside the bytes and in
 // order, the count stays what was counted, and a row cut away reads as NULs.
 TEST(ReadLines, ALoadRacedByAnotherWriterKeepsEveryRowInsideTheFile)
 {
@@ -96,21 +98,30 @@ TEST(ReadLines, ALoadRacedByAnotherWriterKeepsEveryRowInsideTheFile)
     std::string log;
     for (std::size_t i = 0; i < kRows; ++i)
         log += std::string(60, char('a' + i % 26)) + "\r\n";
+    enum Change { Cut, Rewrite, Grow };
     struct Race {
-        bool beforeCount, rewrite;
+        bool beforeCount;
+        Change how;
         std::size_t rows;
+        bool copied = false;
     };
-    for (const Race race : {Race{true, false, 40'001}, Race{false, false, kRows}, Race{false, true, kRows}}) {
+    for (const Race race : {Race{true, Cut, 40'001}, Race{false, Cut, kRows}, Race{false, Rewrite, kRows},
+                            Race{true, Cut, 40'001, true}, Race{true, Grow, kRows + 1, true}}) {
         dir.write("TOLM.LyS", log);
         const auto change = [&] {
-            if (!race.rewrite)
+            if (race.how == Cut)
                 return std::filesystem::resize_file(dir.file("TOLM.LyS"), kCut);
-            FILE* file = std::fopen(dir.file("TOLM.LyS").c_str(), "r+b");
-            std::fwrite(std::string(log.size(), '\n').data(), 1, log.size(), file);
+            const std::string bytes = race.how == Grow ? std::string(60, 'z') + "\r\n" : std::string(log.size(), '\n');
+            FILE* file = std::fopen(dir.file("TOLM.LyS").c_str(), race.how == Grow ? "ab" : "r+b");
+            std::fwrite(bytes.data(), 1, bytes.size(), file);
             std::fclose(file);
         };
+        bool changed = false;
         FaultyFileSystem files([&](std::size_t, const Call& call) {
-            if (call.step == Step::Close && race.beforeCount) // mapped, not yet counted
+            if (race.copied && call.step == Step::Map)
+                return Fault{ENODEV};
+            // Mapped and not yet counted, or about to be copied.
+            if (race.beforeCount && call.step == (race.copied ? Step::ReadAt : Step::Close) && !std::exchange(changed, true))
                 change();
             return Fault{};
         });
@@ -118,15 +129,20 @@ TEST(ReadLines, ALoadRacedByAnotherWriterKeepsEveryRowInsideTheFile)
         if (!race.beforeCount)
             change();
         ASSERT_EQ(lines.size(), race.rows);
+        if (race.copied) { // up to where the first piece found the end, or on to where it grew
+            EXPECT_EQ(lines.byteSize(), race.how == Grow ? log.size() + 62 : kCut);
+        }
         const char* at = lines.bytesAt(0).data();
         const char* end = at + lines.byteSize();
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const std::string_view row = lines.bytesAt(i);
             ASSERT_TRUE(row.data() >= at && row.data() + row.size() <= end) << i;
             at = row.data() + row.size();
-            if (!race.rewrite && i * 62 + 62 <= kCut) {
+            if (race.how == Grow) {
+                ASSERT_EQ(row, i < kRows ? log.substr(i * 62, 60) : std::string(60, 'z')) << i;
+            } else if (race.how == Cut && i * 62 + 62 <= kCut) {
                 ASSERT_EQ(row, log.substr(i * 62, 60)) << i;
-            } else if (!race.rewrite && i * 62 >= kCut) {
+            } else if (race.how == Cut && i * 62 >= kCut) {
                 ASSERT_EQ(row, std::string(62, '\0')) << i;
             }
         }

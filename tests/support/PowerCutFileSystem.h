@@ -168,10 +168,6 @@ private:
         {
         }
         int size(std::uint64_t& bytes) override { return files_.tick(), below_->size(bytes); }
-        int read(char* buffer, std::size_t most, std::size_t& got) override
-        {
-            return files_.tick(), below_->read(buffer, most, got);
-        }
         int readAt(std::uint64_t offset, char* buffer, std::size_t most, std::size_t& got) override
         {
             return files_.tick(), below_->readAt(offset, buffer, most, got);
