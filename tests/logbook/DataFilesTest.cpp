@@ -118,8 +118,8 @@ TEST(LineList, TheLongestLineIsItsBytesWithoutTheLineEndWhereverItLies)
             std::string bytes;
             std::size_t longest;
         } cases[] = {
-            {wide + end + next + "x", wide.size()}, // first: its end found among 32 bytes at once
-            {next + wide + end + std::string(15, 'x'), wide.size()}, // between: among 16 at once
+            {wide + end + next + "x", wide.size()}, // first: its end found among 32 bytes at once (AVX2)
+            {next + wide + end + std::string(15, 'x'), wide.size()}, // between: among 16 at once (SSE2)
             {next + "x" + end + wide + end, wide.size()}, // last: among the last bytes, one at a time
             {next + wide, wide.size()}, // last, with no line end
             {lines(4 << 20) + wide + end + "x", wide.size()}, // in the second piece
