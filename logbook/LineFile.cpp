@@ -155,6 +155,14 @@ std::uint64_t largestLoadableFile()
 #endif
 }
 
+void checkLineCount(const std::string& path, std::size_t lines)
+{
+    if (lines > kMostLines)
+        throw FileError(Action::Read, path,
+                        "It has too many lines to load (" + std::to_string(lines)
+                            + "); this program loads files of up to " + std::to_string(kMostLines) + " lines");
+}
+
 // The memory the loaded files take in all, beside what a mapping costs:
 // their indexes, and where they are copied their bytes. All three files are
 // read at the same time, so they share one budget; past it a file is
@@ -289,10 +297,7 @@ LineList readWhole(const std::string& path, FileSystem& files, unsigned threads,
     check(file->close(), Action::Read, path);
 
     LineIndex index = indexLines(bytes.get(), size, threads);
-    if (index.lines > kMostLines)
-        throw FileError(Action::Read, path,
-                        "It has too many lines to load (" + std::to_string(index.lines)
-                            + "); this program loads files of up to " + std::to_string(kMostLines) + " lines");
+    checkLineCount(path, index.lines);
     shares.push_back(takeMemory(LineList::indexBytes(index), path));
     LineList lines(std::move(bytes), size, std::move(index));
     lines.keep(std::move(shares));

@@ -27,6 +27,9 @@ std::uint64_t largestLoadableFile();
 // The most lines a file may have. Both toolkits number rows with signed
 // 32-bit integers; the rest up to 2^31-1 leaves room for a run's Saves.
 inline constexpr std::size_t kMostLines = 2'000'000'000;
+// Refuses the file at `path` when its `lines` are more than kMostLines, with
+// the FileError that ReadLines throws.
+void checkLineCount(const std::string& path, std::size_t lines);
 
 // All lines of the file, each without its line end. A file larger than
 // largestLoadableFile() is refused before any of it is read; one with more

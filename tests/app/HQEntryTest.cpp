@@ -253,6 +253,34 @@ TEST_F(WindowTest, AHugeLineShowsItsStartLikeAShortOne)
     EXPECT_EQ(combo("Text1")->itemText(1), QString::fromStdString(line.substr(0, entry::kShownCharacters))); // chosen
 }
 
+// The widest line of a loaded log scrolls into view to its end: its last
+// character is drawn whole, clear of the right edge, as wide as at the start
+// of a row (give or take a column for where it falls between pixels).
+TEST_F(WindowTest, TheWidestLoadedLineScrollsIntoViewToItsLastCharacter)
+{
+    dir.write("TOLM.LyS", "#\r\n" + std::string(149, ' ') + "#\r\n" + std::string(100, ' ') + "\r\n");
+    open();
+    QAbstractItemView* entries = list("MLyS");
+    const auto inked = [entries](int row) { // the first and last column whose pixels differ from the left edge's
+        const QRect shown = entries->visualRect(entries->model()->index(row, 0)) & entries->viewport()->rect();
+        const QImage image = entries->viewport()->grab(shown).toImage();
+        std::pair<int, int> columns{image.width(), -1};
+        for (int x = 0; x < image.width(); ++x) {
+            for (int y = 0; y < image.height(); ++y) {
+                if (image.pixel(x, y) != image.pixel(0, y))
+                    columns = {std::min(columns.first, x), x};
+            }
+        }
+        return columns;
+    };
+    const auto [first, last] = inked(0);
+    QScrollBar* bar = entries->horizontalScrollBar();
+    bar->setValue(bar->maximum());
+    const auto [from, to] = inked(1);
+    EXPECT_GE(to - from, last - first - 1);
+    EXPECT_LT(to, entries->viewport()->width() - 1); // not cut off by the edge
+}
+
 // Past 65,535 items: the models over the file's bytes, the view placing rows by arithmetic.
 TEST_F(WindowTest, ListsPastSixteenBits)
 {

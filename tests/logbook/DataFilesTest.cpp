@@ -1,5 +1,7 @@
 #include <DataFiles.h>
+#include <LineFile.h>
 #include <LineList.h>
+#include <TempDir.h>
 
 #include <gtest/gtest.h>
 
@@ -94,6 +96,41 @@ TEST(LineList, FindsALineEndWhereverItFallsAndNothingElse)
         ASSERT_EQ(many.bytesAt(i), std::string(62, 'x')) << i;
     EXPECT_EQ(many.bytesAt(many.size() - 1), "last");
     EXPECT_EQ(many.longestLine(), 62u);
-    // The longest line begins in one piece and ends in another.
-    EXPECT_EQ(LineList::fromBytes("a\n" + std::string(9 << 20, 'y') + "\r\nb").longestLine(), 9u << 20);
+}
+
+// A list scrolls as far as its longest line, measured as the lines are found:
+// in bytes (no character takes more cells than bytes), without its line end,
+// wherever it lies and however the lines end; also where a file of 4 MiB or
+// more is split in pieces, one a thread, and the pieces' lines are joined.
+TEST(LineList, TheLongestLineIsItsBytesWithoutTheLineEndWhereverItLies)
+{
+    testing_support::TempDir dir;
+    const std::string wide = "Z\xC3\xBCrich " + std::string(90, 'w'), big(3 << 20, 'b'); // 97 characters in 98 bytes
+    for (const std::string end : {"\r\n", "\n", "\r"}) {
+        const std::string next = std::string(wide.size() - 1, 'n') + end; // one byte short, before it
+        const auto lines = [&](std::size_t bytes) {
+            std::string many;
+            while (many.size() < bytes)
+                many += "ab" + end;
+            return many;
+        };
+        const struct {
+            std::string bytes;
+            std::size_t longest;
+        } cases[] = {
+            {wide + end + next + "x", wide.size()}, // first: its end found among 32 bytes at once (AVX2)
+            {next + wide + end + std::string(15, 'x'), wide.size()}, // between: among 16 at once (SSE2)
+            {next + "x" + end + wide + end, wide.size()}, // last: among the last bytes, one at a time
+            {next + wide, wide.size()}, // last, with no line end
+            {lines(4 << 20) + wide + end + "x", wide.size()}, // in the second piece
+            {lines(2 << 20) + big + end + lines(1 << 20), big.size()}, // begun in the first piece, ended in the second
+            {lines(2 << 20) + big, big.size()}, // the same, with no line end
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << "case " << &c - cases << ", ended by " << testing::PrintToString(end));
+            dir.write("TOLM.LyS", c.bytes);
+            EXPECT_EQ(ReadLines(dir.file("TOLM.LyS")).longestLine(), c.longest);
+            EXPECT_EQ(indexLines(c.bytes.data(), c.bytes.size(), 2).longest, c.longest); // split on any machine
+        }
+    }
 }

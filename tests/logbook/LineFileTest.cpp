@@ -62,6 +62,20 @@ TEST(LineFile, AFolderInADataFilesPlaceCannotBeOpened)
     }
 }
 
+// More lines than both toolkits can number are refused once counted (only a
+// file of 2 GB reaches the bound, so the count is given here).
+TEST(ReadLines, AFileOfMoreLinesThanTheMostIsRefusedSayingHowMany)
+{
+    EXPECT_NO_THROW(checkLineCount("TOLM.LyS", 2'000'000'000));
+    try {
+        checkLineCount("TOLM.LyS", 2'000'000'001);
+        ADD_FAILURE() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_STREQ(error.what(), "Cannot read file TOLM.LyS:\nIt has too many lines to load (2000000001); this "
+                                   "program loads files of up to 2000000000 lines.");
+    }
+}
+
 #ifndef _WIN32
 // A file cut short by another program after its size was taken, while the
 // Save holds the lock (advisory on POSIX; Windows' lock keeps others out):
