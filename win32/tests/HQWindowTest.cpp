@@ -234,6 +234,39 @@ TEST_F(Window, RowsShowANulAndTheStartOfAHugeLine)
     ::ReleaseDC(list, dc);
 }
 
+// The widest loaded line scrolls into view to its end: its last character is
+// drawn whole, as wide as at the start of a row, and clear of the right edge
+// as the rows are of the left one.
+TEST_F(Window, TheWidestLoadedLineScrollsIntoViewToItsLastCharacter)
+{
+    dir.write("TOLM.LyS", "#\r\n" + std::string(149, ' ') + "#\r\n" + std::string(100, ' ') + "\r\n");
+    open();
+    HWND list = c("MLyS");
+    ::SetFocus(c("Text1")); // no focus rectangle around the first row
+    RECT client;
+    ::GetClientRect(list, &client);
+    const int height = static_cast<int>(::SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+    const auto inked = [&](int row) { // the first and last column unlike the blank third row (the bars lie over all)
+        ::UpdateWindow(list);
+        HDC dc = ::GetDC(list);
+        std::pair<int, int> columns{client.right, -1};
+        for (int x = 0; x < client.right; ++x) {
+            for (int y = row * height; y < (row + 1) * height; ++y) {
+                if (::GetPixel(dc, x, y) != ::GetPixel(dc, x, 2 * height + y % height))
+                    columns = {std::min(columns.first, x), x};
+            }
+        }
+        ::ReleaseDC(list, dc);
+        return columns;
+    };
+    const auto [first, last] = inked(0);
+    ASSERT_LT(first, last); // the "#" at the start of the first row is seen
+    ::SendMessageW(list, WM_HSCROLL, SB_RIGHT, 0);
+    const auto [from, to] = inked(1);
+    EXPECT_EQ(to - from, last - first);
+    EXPECT_LT(to, client.right - 1);
+}
+
 // The entry list holds only the count of its rows, as many as a file may have
 // lines; a Save adds one row, neither selected nor scrolled to.
 TEST_F(Window, TheEntryListNumbersItsRowsAndASaveAddsOneInPlace)
