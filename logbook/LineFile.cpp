@@ -304,10 +304,10 @@ LineList readWhole(const std::string& path, FileSystem& files, unsigned threads,
     return lines;
 }
 
-// A read on a thread of its own. The thread is joined, never detached:
-// the MinGW threads library can close a detached thread's handle twice as it
-// ends, which closes a handle the process has since reused (seen as a wait
-// for a future that never wakes, once in thousands of loads).
+// A read on a thread of its own. The thread is joined, not detached: with
+// the MinGW threads library under Wine, a wait for the future of a detached
+// thread now and then never woke (about once in thousands of loads), which
+// joined threads were never seen to do.
 struct Reading {
     std::thread thread;
     std::future<LineList> result;
